@@ -1,0 +1,26 @@
+cmake_minimum_required(VERSION 3.25)
+# Fails when a core file includes Qt, or when a file outside src/platform includes an
+# operating-system header.
+set(os_headers unistd.h fcntl.h termios.h poll.h windows.h winbase.h setupapi.h
+    sys/ioctl.h sys/file.h sys/stat.h sys/types.h sys/eventfd.h dirent.h pthread.h
+    pty.h winreg.h devguid.h)
+file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
+set(bad "")
+foreach(f IN LISTS files)
+    file(STRINGS ${SRC}/${f} includes REGEX "^[ \t]*#[ \t]*include")
+    foreach(line IN LISTS includes)
+        string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*[<\"]([^>\"]+)[>\"].*" "\\1" hdr "${line}")
+        if(NOT f MATCHES "^gui/" AND hdr MATCHES "^Q")
+            list(APPEND bad "${f}: Qt header ${hdr} outside src/gui")
+        endif()
+        string(TOLOWER "${hdr}" lower)
+        if(NOT f MATCHES "^platform/" AND lower IN_LIST os_headers)
+            list(APPEND bad "${f}: OS header ${hdr} outside src/platform")
+        endif()
+    endforeach()
+endforeach()
+if(bad)
+    string(REPLACE ";" "\n  " msg "${bad}")
+    message(FATAL_ERROR "House rules broken:\n  ${msg}")
+endif()
+message(STATUS "includes checked in ${SRC}: clean")
