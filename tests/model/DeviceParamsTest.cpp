@@ -72,8 +72,9 @@ TEST(Defaults, EverySectionStartsAtItsTableFrequenciesInBothBanks) {
     for (const Case& c : cases) {
         for (int b = 0; b < c.count; ++b) {
             EXPECT_EQ(liveParams.eqBand[c.firstBand + b].freq, 11 + c.step * b) << c.firstBand;
-            if (c.danceFirst >= 0)
+            if (c.danceFirst >= 0) {
                 EXPECT_EQ(liveParams.dance.eqBand[c.danceFirst + b].freq, 11 + c.step * b);
+            }
         }
     }
 }
