@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <complex>
+#include <cstdio>
 
 namespace zel {
 namespace {
@@ -49,7 +50,9 @@ TEST(Biquad, GridEvaluationMatchesThePerPointProcedure) {
             }
         }
     }
-    RecordProperty("worst_difference_db", std::to_string(worst));
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3g", worst);
+    RecordProperty("worst_difference_db", text);
 }
 
 // H(z) = N(z) / D(z) at z = e^jw straight from the coefficients, in complex arithmetic.
