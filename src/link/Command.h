@@ -83,6 +83,7 @@ public:
     // the panel is closed.
     void setMainWindow(MessageTarget* target) { m_mainWindow = target; }
     void setSystemPanel(MessageTarget* target) { m_systemPanel = target; }
+    MessageTarget* systemPanel() const { return m_systemPanel.load(); }
     // The pause after a keep-alive (300 ms); tests put a recorder in its place.
     using Sleeper = void (*)(std::chrono::milliseconds);
     void setKeepAliveSleeper(Sleeper sleeper) { m_sleep = sleeper; }
