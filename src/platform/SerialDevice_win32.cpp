@@ -2,8 +2,8 @@
 // characters, ClearCommError for the input count, and 1 ms timer resolution while open.
 #include "platform/SerialDevice.h"
 
-#include <windows.h>
 #include <mmsystem.h>
+#include <windows.h>
 
 namespace zel {
 
@@ -29,7 +29,9 @@ std::string systemText(DWORD code) {
     return result;
 }
 
-HANDLE newEvent() { return ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+HANDLE newEvent() {
+    return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
 
 void closeEvent(OVERLAPPED& ov) {
     if (ov.hEvent)
@@ -121,7 +123,9 @@ void SerialDevice::close() {
     ::timeEndPeriod(1);
 }
 
-bool SerialDevice::isOpen() const { return m_native->comm != INVALID_HANDLE_VALUE; }
+bool SerialDevice::isOpen() const {
+    return m_native->comm != INVALID_HANDLE_VALUE;
+}
 
 void SerialDevice::purge() {
     if (isOpen())
@@ -147,7 +151,9 @@ SerialDevice::CommWait SerialDevice::startCommWait() {
     return CommWait::Failed;
 }
 
-bool SerialDevice::commEventHasRxChar() const { return (m_native->eventMask & EV_RXCHAR) != 0; }
+bool SerialDevice::commEventHasRxChar() const {
+    return (m_native->eventMask & EV_RXCHAR) != 0;
+}
 
 void SerialDevice::resetCommEvent() {
     if (m_native->commOv.hEvent)
