@@ -2,8 +2,9 @@
 // numbered names COM1..COM16 (older NT), or the HKLM\Enum registry tree (Windows 9x).
 #include "platform/PortDiscovery.h"
 
-#include <setupapi.h>
 #include <windows.h>
+// Needs the types of windows.h.
+#include <setupapi.h>
 
 #include <cstdio>
 #include <cstring>

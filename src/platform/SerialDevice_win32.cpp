@@ -2,8 +2,9 @@
 // characters, ClearCommError for the input count, and 1 ms timer resolution while open.
 #include "platform/SerialDevice.h"
 
-#include <mmsystem.h>
 #include <windows.h>
+// Needs the types of windows.h.
+#include <mmsystem.h>
 
 namespace zel {
 
