@@ -312,7 +312,9 @@ int SerialDevice::wait(const ManualResetEvent* const events[3], std::chrono::mil
     // A port that has hung up only lets the events through, without waiting.
     const int r = pollRetrying(fds, 4, m_native->gone ? Clock::now() : Clock::now() + timeout);
     if (r < 0) {
+        // Not retryable: treat the port as failed so that the caller cannot spin on it.
         m_lastError = std::system_category().message(errno);
+        m_native->gone = true;
         return kWaitFailed;
     }
     for (int i = 0; i < 3; ++i)
