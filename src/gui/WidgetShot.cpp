@@ -35,9 +35,13 @@ QImage renderWidget(QWidget& widget, qreal scale) {
     QImage image(pixels, QImage::Format_ARGB32_Premultiplied);
     image.setDevicePixelRatio(scale);
     image.fill(Qt::transparent);
+    // A control on its own keeps its see-through parts; windows and filled panels bring
+    // their background.
+    QWidget::RenderFlags flags = QWidget::DrawChildren;
+    if (widget.isWindow() || widget.autoFillBackground())
+        flags |= QWidget::DrawWindowBackground;
     QPainter painter(&image);
-    widget.render(&painter, QPoint(), QRegion(),
-                  QWidget::DrawWindowBackground | QWidget::DrawChildren);
+    widget.render(&painter, QPoint(), QRegion(), flags);
     painter.end();
     return image;
 }
