@@ -95,7 +95,7 @@ TEST_F(SliderTest, DragReportsOnTheTickAndOnceMoreOnRelease) {
     QTest::mousePress(slider, Qt::LeftButton, {}, at(45 + 2)); // 2 px right of the centre
     QTest::mouseMove(slider, at(47 + 20));
     EXPECT_EQ(slider->getPos(), 60);
-    QTest::qWait(2 * CBitmapSlider::DragTimerPeriodMs);
+    QTest::qWait(3 * CBitmapSlider::DragTimerPeriodMs);
     auto moving = delivered(WM_SLIDER_MOVING);
     ASSERT_EQ(moving.size(), 1u) << "one tick reports, the next has nothing new";
     EXPECT_EQ(moving[0].lParam, 60);
@@ -115,7 +115,7 @@ TEST_F(SliderTest, DraggingToTheTopEndReachesMinEvenWhenPositionsShareThePixel) 
     QTest::mousePress(slider, Qt::LeftButton, {}, at(slider->centreOf(3)));
     QTest::mouseMove(slider, at(0));
     EXPECT_EQ(slider->getPos(), 0);
-    QTest::qWait(2 * CBitmapSlider::DragTimerPeriodMs);
+    QTest::qWait(3 * CBitmapSlider::DragTimerPeriodMs);
     const auto moving = delivered(WM_SLIDER_MOVING);
     ASSERT_EQ(moving.size(), 1u);
     EXPECT_EQ(moving[0].lParam, 0);
@@ -147,7 +147,7 @@ TEST_F(SliderTest, PressOnTheChannelStepsOneTowardThePress) {
         EXPECT_EQ(slider->getPos(), c.expected);
         // Let go before the first tick: the step is still reported, once.
         QTest::mouseRelease(slider, Qt::LeftButton, {}, at(c.along));
-        QTest::qWait(2 * CBitmapSlider::DragTimerPeriodMs);
+        QTest::qWait(3 * CBitmapSlider::DragTimerPeriodMs);
         parent.deliverPosted();
         ASSERT_EQ(parent.received.size(), 1u);
         EXPECT_EQ(parent.received[0].message.id, WM_SLIDER_MOVED);
@@ -159,7 +159,7 @@ TEST_F(SliderTest, HeldChannelPressIsReportedByTheTickAlone) {
     usePageLook();
     slider->setPos(70);
     QTest::mousePress(slider, Qt::LeftButton, {}, at(120));
-    QTest::qWait(2 * CBitmapSlider::DragTimerPeriodMs);
+    QTest::qWait(3 * CBitmapSlider::DragTimerPeriodMs);
     QTest::mouseRelease(slider, Qt::LeftButton, {}, at(120));
     parent.deliverPosted();
     ASSERT_EQ(parent.received.size(), 1u);
@@ -273,7 +273,7 @@ TEST_F(SliderTest, DisablingDuringADragEndsIt) {
     ASSERT_TRUE(slider->isDragging());
     slider->enable(false);
     EXPECT_FALSE(slider->isDragging());
-    QTest::qWait(2 * CBitmapSlider::DragTimerPeriodMs);
+    QTest::qWait(3 * CBitmapSlider::DragTimerPeriodMs);
     EXPECT_TRUE(delivered(WM_SLIDER_MOVING).empty());
 }
 
