@@ -1,12 +1,18 @@
 // zel-shot: renders every drawn image and a gallery of the value widgets to PNG files, at
 // 100 % and 200 %, without a display. Usage: zel-shot [output folder]
+#include "eq/CurveModels.h"
+#include "gui/DialogUnits.h"
 #include "gui/PaintDensity.h"
 #include "gui/WidgetShot.h"
+#include "gui/eq/FStatic.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
 #include "gui/widgets/BitmapSlider.h"
 #include "gui/widgets/NumEdit.h"
+#include "model/Defaults.h"
+#include "model/DeviceParams.h"
+#include "model/Globals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -161,6 +167,30 @@ std::unique_ptr<QWidget> gallery() {
     return root;
 }
 
+// The EQ graph at its main-window size on the echo A page: a shaped pre-EQ with its
+// post-EQ in grey behind it, band 3 emphasised.
+std::unique_ptr<CFStatic> graph() {
+    installCurveModels();
+    initDefaults();
+    liveParams.scene = 1;
+    const int gains[5] = {300, 200, 330, 180, 260}; // echo A pre-EQ, eqBand 50..54
+    for (int k = 0; k < 5; ++k) {
+        liveParams.eqBand[50 + k].gain = static_cast<std::uint16_t>(gains[k]);
+        liveParams.eqBand[93 + 2 * k].gain = static_cast<std::uint16_t>(200 + 15 * k);
+    }
+    liveParams.eqBypass[sectionOfBlock(2)] = 0;
+    attachBlock(2, false);
+    attachBlock(11, false);
+    auto view = std::make_unique<CFStatic>();
+    view->resize(dialogRect(15, 183, 871, 203).size());
+    view->measure();
+    view->resizeModels();
+    g_currentPage = 2;
+    view->selectView(2);
+    view->redraw(2, false);
+    return view;
+}
+
 bool save(QWidget& w, const QString& path, qreal scale) {
     QString error;
     if (!saveWidgetPng(w, path, scale, &error)) {
@@ -181,9 +211,11 @@ int main(int argc, char** argv) {
                                  : QDir::temp().filePath(QStringLiteral("zel-shot"));
     bool ok = true;
     const auto widgets = gallery();
+    const auto eqGraph = graph();
     for (qreal scale : {1.0, 2.0}) {
         const QString suffix = QStringLiteral("@%1x.png").arg(scale);
         ok &= save(*widgets, out + QStringLiteral("/widgets") + suffix, scale);
+        ok &= save(*eqGraph, out + QStringLiteral("/eq-graph") + suffix, scale);
         for (const BitmapArt& art : bitmapArt()) {
             BitmapFace face(art.id);
             ok &= save(face, out + QStringLiteral("/bitmap-%1").arg(art.id) + suffix, scale);

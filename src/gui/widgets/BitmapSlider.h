@@ -1,6 +1,7 @@
 // CBitmapSlider: the level slider of the program, a channel image with a thumb image over it.
 #pragma once
 
+#include "eq/GainSliderLink.h"
 #include "gui/WindowTimers.h"
 #include "gui/res/BitmapLibrary.h"
 #include "platform/MessageTarget.h"
@@ -15,7 +16,7 @@ namespace zel {
 // want max at the top use setValue()/getValue(), which mirror the position. Movements are
 // posted to the parent as WM_SLIDER_MOVING (during a drag, at most every 50 ms) and
 // WM_SLIDER_MOVED (when a movement ends), wParam = control id, lParam = position.
-class CBitmapSlider : public QWidget {
+class CBitmapSlider : public QWidget, public GainSliderLink {
     Q_OBJECT
 
 public:
@@ -38,6 +39,8 @@ public:
     int getPos() const { return m_pos; }
     void setValue(int value);
     int getValue() const { return m_max + m_min - m_pos; }
+    // A band's marker dragged on the EQ graph moves its strip's gain slider (max at the top).
+    void setGainPosition(int gainIndex) override { setValue(gainIndex); }
     void enable(bool enabled);
     void setFocusHighlight(bool on);
 
