@@ -1,0 +1,225 @@
+// zel-shot: renders every drawn image and a gallery of the value widgets to PNG files, at
+// 100 % and 200 %, without a display. Usage: zel-shot [output folder]
+#include "eq/CurveModels.h"
+#include "gui/DialogUnits.h"
+#include "gui/PaintDensity.h"
+#include "gui/WidgetShot.h"
+#include "gui/eq/FStatic.h"
+#include "gui/res/BitmapArt.h"
+#include "gui/res/BitmapIds.h"
+#include "gui/res/BitmapLibrary.h"
+#include "gui/widgets/BitmapSlider.h"
+#include "gui/widgets/NumEdit.h"
+#include "model/Defaults.h"
+#include "model/DeviceParams.h"
+#include "model/Globals.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QGridLayout>
+#include <QLabel>
+#include <QPainter>
+#include <QVBoxLayout>
+
+#include <cstdio>
+#include <memory>
+
+using namespace zel;
+
+namespace {
+
+const QColor PanelColour(210, 230, 250);
+
+// Shows one numbered image at the density it is painted at.
+class BitmapFace : public QWidget {
+public:
+    BitmapFace(int id, QWidget* parent = nullptr) : QWidget(parent), m_id(id) {
+        setFixedSize(BitmapLibrary::size(id));
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter p(this);
+        p.drawPixmap(0, 0, BitmapLibrary::pixmap(m_id, paintDensity(p)));
+    }
+
+private:
+    int m_id;
+};
+
+QWidget* panel(QWidget* parent = nullptr) {
+    auto* w = new QWidget(parent);
+    QPalette pal = w->palette();
+    pal.setColor(QPalette::Window, PanelColour);
+    w->setPalette(pal);
+    w->setAutoFillBackground(true);
+    return w;
+}
+
+// One band column as the band strip lines them up: gain text, gain slider, frequency, Q.
+QWidget* bandColumn(QWidget* parent, int gain, int freq, int q, bool focused) {
+    auto* column = new QWidget(parent);
+    auto* layout = new QVBoxLayout(column);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(3);
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSize(8);
+
+    auto* gainEdit = new CNumEdit(column);
+    gainEdit->setFont(font);
+    gainEdit->setKind(CNumEdit::KindGain);
+    gainEdit->setStep(0.1);
+    gainEdit->setOffset(24.0);
+    gainEdit->setRange(0, 360);
+    gainEdit->setPos(gain);
+    gainEdit->setFixedWidth(38);
+
+    auto* slider = new CBitmapSlider(column);
+    slider->setChannelBitmaps(IDB_STRIP_CHANNEL, IDB_STRIP_CHANNEL);
+    slider->setThumbBitmaps(IDB_STRIP_THUMB, IDB_STRIP_THUMB_ACTIVE, true);
+    slider->setRange(0, 360);
+    slider->setValue(gain);
+    slider->setFocusHighlight(focused);
+
+    auto* freqEdit = new CNumEdit(column);
+    freqEdit->setFont(font);
+    freqEdit->setKind(CNumEdit::KindFrequency);
+    freqEdit->setRange(0, 361);
+    freqEdit->setPos(freq);
+    freqEdit->setFixedWidth(38);
+
+    auto* qEdit = new CNumEdit(column);
+    qEdit->setFont(font);
+    qEdit->setKind(CNumEdit::KindQ);
+    qEdit->setRange(0, 100);
+    qEdit->setPos(q);
+    qEdit->setFixedWidth(38);
+
+    layout->addWidget(gainEdit);
+    layout->addWidget(slider, 0, Qt::AlignHCenter);
+    layout->addWidget(freqEdit);
+    layout->addWidget(qEdit);
+    return column;
+}
+
+CBitmapSlider* levelSlider(QWidget* parent, int channel, int channelLit, int thumb, int thumbActive,
+                           int max, int pos) {
+    auto* s = new CBitmapSlider(parent);
+    s->setChannelBitmaps(channel, channelLit, true);
+    s->setThumbBitmaps(thumb, thumbActive, true);
+    s->setRange(0, max);
+    s->setVertical(false);
+    s->setPos(pos);
+    return s;
+}
+
+std::unique_ptr<QWidget> gallery() {
+    std::unique_ptr<QWidget> root(panel());
+    auto* grid = new QGridLayout(root.get());
+    grid->setContentsMargins(10, 10, 10, 10);
+    grid->setHorizontalSpacing(8);
+    grid->setVerticalSpacing(6);
+
+    auto* strips = new QWidget(root.get());
+    auto* stripLayout = new QHBoxLayout(strips);
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    stripLayout->setSpacing(3);
+    const int bands[5][3] = {
+        {240, 11, 16}, {300, 83, 9}, {120, 155, 40}, {360, 227, 0}, {0, 299, 100}};
+    for (int i = 0; i < 5; ++i)
+        stripLayout->addWidget(bandColumn(strips, bands[i][0], bands[i][1], bands[i][2], i == 1));
+    grid->addWidget(strips, 0, 0, 6, 1);
+
+    auto label = [&](const char* text, int row) {
+        grid->addWidget(new QLabel(QString::fromLatin1(text), root.get()), row, 1);
+    };
+    label("Page level", 0);
+    grid->addWidget(levelSlider(root.get(), IDB_PANEL_CHANNEL, IDB_PANEL_CHANNEL, IDB_PANEL_THUMB,
+                                IDB_PANEL_THUMB_ACTIVE, 84, 60),
+                    0, 2);
+    label("Page level, focused", 1);
+    auto* focused = levelSlider(root.get(), IDB_PANEL_CHANNEL, IDB_PANEL_CHANNEL, IDB_PANEL_THUMB,
+                                IDB_PANEL_THUMB_ACTIVE, 84, 21);
+    focused->setFocusHighlight(true);
+    grid->addWidget(focused, 1, 2);
+    label("Page level, disabled", 2);
+    auto* disabled = levelSlider(root.get(), IDB_PANEL_CHANNEL, IDB_PANEL_CHANNEL, IDB_PANEL_THUMB,
+                                 IDB_PANEL_THUMB_ACTIVE, 84, 40);
+    disabled->enable(false);
+    grid->addWidget(disabled, 2, 2);
+    label("Master level", 3);
+    grid->addWidget(levelSlider(root.get(), IDB_MASTER_CHANNEL, IDB_MASTER_CHANNEL_LIT,
+                                IDB_MASTER_THUMB, IDB_MASTER_THUMB_ACTIVE, 84, 50),
+                    3, 2);
+    label("Volume limit", 4);
+    grid->addWidget(levelSlider(root.get(), IDB_VOLUME_CHANNEL, IDB_VOLUME_CHANNEL_LIT,
+                                IDB_PANEL_THUMB, IDB_PANEL_THUMB_ACTIVE, 84, 70),
+                    4, 2);
+    label("Band type", 5);
+    auto* drops = new QWidget(root.get());
+    auto* dropLayout = new QHBoxLayout(drops);
+    dropLayout->setContentsMargins(0, 0, 0, 0);
+    for (int id : {IDB_DROP_BUTTON, IDB_DROP_BUTTON_OPEN})
+        dropLayout->addWidget(new BitmapFace(id, drops));
+    dropLayout->addStretch();
+    grid->addWidget(drops, 5, 2);
+    root->adjustSize();
+    return root;
+}
+
+// The EQ graph at its main-window size on the echo A page: a shaped pre-EQ with its
+// post-EQ in grey behind it, band 3 emphasised.
+std::unique_ptr<CFStatic> graph() {
+    installCurveModels();
+    initDefaults();
+    liveParams.scene = 1;
+    const int gains[5] = {300, 200, 330, 180, 260}; // echo A pre-EQ, eqBand 50..54
+    for (int k = 0; k < 5; ++k) {
+        liveParams.eqBand[50 + k].gain = static_cast<std::uint16_t>(gains[k]);
+        liveParams.eqBand[93 + 2 * k].gain = static_cast<std::uint16_t>(200 + 15 * k);
+    }
+    liveParams.eqBypass[sectionOfBlock(2)] = 0;
+    attachBlock(2, false);
+    attachBlock(11, false);
+    auto view = std::make_unique<CFStatic>();
+    view->resize(dialogRect(15, 183, 871, 203).size());
+    view->measure();
+    view->resizeModels();
+    g_currentPage = 2;
+    view->selectView(2);
+    view->redraw(2, false);
+    return view;
+}
+
+bool save(QWidget& w, const QString& path, qreal scale) {
+    QString error;
+    if (!saveWidgetPng(w, path, scale, &error)) {
+        std::fprintf(stderr, "zel-shot: %s\n", qPrintable(error));
+        return false;
+    }
+    std::printf("%s\n", qPrintable(QDir::toNativeSeparators(path)));
+    return true;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                 : QDir::temp().filePath(QStringLiteral("zel-shot"));
+    bool ok = true;
+    const auto widgets = gallery();
+    const auto eqGraph = graph();
+    for (qreal scale : {1.0, 2.0}) {
+        const QString suffix = QStringLiteral("@%1x.png").arg(scale);
+        ok &= save(*widgets, out + QStringLiteral("/widgets") + suffix, scale);
+        ok &= save(*eqGraph, out + QStringLiteral("/eq-graph") + suffix, scale);
+        for (const BitmapArt& art : bitmapArt()) {
+            BitmapFace face(art.id);
+            ok &= save(face, out + QStringLiteral("/bitmap-%1").arg(art.id) + suffix, scale);
+        }
+    }
+    return ok ? 0 : 1;
+}
