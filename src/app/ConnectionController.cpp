@@ -37,13 +37,15 @@ const char* CConnectionController::linkTitle(int state, int online, bool chinese
     if (online == 0)
         return chinese ? "ZEL软件V1.2.9----状态：离线" : "ZEL V1.2.9----State:OFF-Line";
     switch (state) {
-    case -1: return chinese ? "ZEL软件V1.2.9----状态：联机" : "ZEL V1.2.9----State:On-Line";
+    case -1:
+        return chinese ? "ZEL软件V1.2.9----状态：联机" : "ZEL V1.2.9----State:On-Line";
     case 1:
         return chinese ? "ZEL软件V1.2.9----等待同步数据"
                        : "ZEL V1.2.9----Waiting for synchronization data";
     case 2:
         return chinese ? "ZEL软件V1.2.9----等待上传数据" : "ZEL V1.2.9----Waiting to upload data";
-    default: return nullptr;
+    default:
+        return nullptr;
     }
 }
 
@@ -53,7 +55,9 @@ void CConnectionController::requestStartupSearch() {
 
 bool CConnectionController::handleMessage(const Message& m) {
     switch (m.id) {
-    case WM_LINK_CONNECT: onLinkConnect(m.wParam); return true;
+    case WM_LINK_CONNECT:
+        onLinkConnect(m.wParam);
+        return true;
     case WM_LINK_FAILED:
         if (m_fencesPending == 0)
             onLinkFailed(m.lParam);
@@ -84,7 +88,8 @@ bool CConnectionController::handleMessage(const Message& m) {
         if (m_fencesPending > 0)
             --m_fencesPending;
         return true;
-    default: return false;
+    default:
+        return false;
     }
 }
 
@@ -102,9 +107,9 @@ void CConnectionController::listPorts(std::vector<SerialPortInfo>& list) {
 }
 
 bool CConnectionController::TryOpenPort() {
-    const bool opened = m_port.Open(&m_host.messageTarget(), portOpenName(m_portName), kLinkBaud,
-                                    kLinkParity, kLinkDataBits, kLinkStopBits, kLinkEventMask,
-                                    kLinkWriteBufferSize);
+    const bool opened =
+        m_port.Open(&m_host.messageTarget(), portOpenName(m_portName), kLinkBaud, kLinkParity,
+                    kLinkDataBits, kLinkStopBits, kLinkEventMask, kLinkWriteBufferSize);
     if (opened)
         g_bConnected = 1;
     return opened;

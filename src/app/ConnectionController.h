@@ -85,7 +85,7 @@ private:
     CCommand& m_command;
     PortLister m_lister;
 
-    std::string m_portName;  // g_strPortName: the port tried last, the one a reconnect reopens
+    std::string m_portName;      // g_strPortName: the port tried last, the one a reconnect reopens
     bool m_searchArmed = false;  // g_bSearchArmed
     bool m_startupSearch = true; // g_bStartupSearch
     std::vector<SerialPortInfo> m_searchList;

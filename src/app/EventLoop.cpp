@@ -15,7 +15,8 @@ void CEventLoop::stopTimer(int id) {
 }
 
 bool CEventLoop::timerRunning(int id) const {
-    return std::any_of(m_timers.begin(), m_timers.end(), [id](const Timer& t) { return t.id == id; });
+    return std::any_of(m_timers.begin(), m_timers.end(),
+                       [id](const Timer& t) { return t.id == id; });
 }
 
 LRESULT CEventLoop::onMessage(const Message& message) {

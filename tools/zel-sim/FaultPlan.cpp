@@ -49,8 +49,12 @@ FaultDecision CFaultPlan::decide(long frameNumber, std::uint8_t command) {
         if (!hit)
             continue;
         switch (rule.kind) {
-        case FaultRule::Kind::Drop: d.reply = false; break;
-        case FaultRule::Kind::Repeat: d.status = rule.status; break;
+        case FaultRule::Kind::Drop:
+            d.reply = false;
+            break;
+        case FaultRule::Kind::Repeat:
+            d.status = rule.status;
+            break;
         case FaultRule::Kind::Stall:
             d.stallAfter = rule.stallAfter;
             d.stallMs = rule.stallMs;

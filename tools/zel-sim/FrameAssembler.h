@@ -18,7 +18,10 @@ public:
     // Bytes skipped while hunting for a frame start, since construction.
     std::size_t skipped() const { return m_skipped; }
     bool complete() const { return m_complete; }
-    void reset() { m_count = 0; m_complete = false; }
+    void reset() {
+        m_count = 0;
+        m_complete = false;
+    }
 
 private:
     std::uint8_t m_frame[kMaxFrame]{};

@@ -22,7 +22,9 @@ std::uint8_t frameChecksum(const std::uint8_t* frame) {
     return sum;
 }
 
-std::uint16_t u16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | p[1] << 8); }
+std::uint16_t u16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | p[1] << 8);
+}
 
 void setBand(EqBand& band, const std::uint8_t* d) {
     band.freq = u16(d);
@@ -54,8 +56,8 @@ CProcessor::CProcessor() {
 std::size_t CProcessor::handleFrame(const std::uint8_t* frame, std::size_t length,
                                     std::uint8_t status, std::uint8_t* out) {
     const std::uint8_t command = frame[3];
-    const bool intact = length == std::size_t{frame[2]} + 3 &&
-                        frame[length - 1] == frameChecksum(frame);
+    const bool intact =
+        length == std::size_t{frame[2]} + 3 && frame[length - 1] == frameChecksum(frame);
     if (intact && status == 0 && command == 0xAA) {
         // The dump goes out alone: an acknowledgement in front of it would be taken by the
         // PC's parser, hunting for FF 55 03 CC, as the start of the dump.

@@ -14,7 +14,9 @@ namespace zel::sim {
 
 namespace {
 
-std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string failure(const char* what) {
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
 } // namespace
 
@@ -49,7 +51,8 @@ std::string CPseudoTerminal::plugIn() {
     // Swap the link in place, so a port search never sees a half-made one.
     const std::string aside = m_link + ".new";
     unlink(aside.c_str());
-    if (symlink(m_device.c_str(), aside.c_str()) != 0 || rename(aside.c_str(), m_link.c_str()) != 0) {
+    if (symlink(m_device.c_str(), aside.c_str()) != 0 ||
+        rename(aside.c_str(), m_link.c_str()) != 0) {
         const std::string err = failure(("publishing the link " + m_link).c_str());
         unlink(aside.c_str());
         unplug();

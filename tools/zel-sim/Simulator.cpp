@@ -122,7 +122,9 @@ int CSimulator::run() {
                     if (m_pty.pluggedIn())
                         unplug(now, "SIGUSR1");
                     break;
-                case SIGUSR2: writeState(); break;
+                case SIGUSR2:
+                    writeState();
+                    break;
                 default:
                     logLine(now, "EXIT", nullptr, 0, strsignal(static_cast<int>(info.ssi_signo)));
                     m_pty.unplug();
@@ -214,8 +216,8 @@ void CSimulator::onFrame(const std::uint8_t* frame, std::size_t length, std::int
                 std::to_string(fault.stallAfter) + " bytes" +
                 (fault.stallMs < 0 ? " for ever" : " for " + std::to_string(fault.stallMs) + " ms");
     if (replyLength > 64) // the dump: its size says enough
-        logLine(now, "TX", reply, 6, "... dump, " + std::to_string(sent) + " bytes" +
-                                          (note.empty() ? "" : ", " + note));
+        logLine(now, "TX", reply, 6,
+                "... dump, " + std::to_string(sent) + " bytes" + (note.empty() ? "" : ", " + note));
     else
         logLine(now, "TX", reply, sent, note);
     flushDue(now);

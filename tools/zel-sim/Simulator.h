@@ -3,8 +3,8 @@
 #pragma once
 
 #include "FrameAssembler.h"
-#include "PseudoTerminal.h"
 #include "Processor.h"
+#include "PseudoTerminal.h"
 #include "SimOptions.h"
 
 #include <cstdint>

@@ -30,8 +30,8 @@ int main(int argc, char** argv) {
         }
         const std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(in), {}};
         if (std::string err = processor.loadModeFile(image.data(), image.size()); !err.empty()) {
-            std::fprintf(stderr, "zel-sim: %s is not a mode file: %s\n",
-                         options.stateFile.c_str(), err.c_str());
+            std::fprintf(stderr, "zel-sim: %s is not a mode file: %s\n", options.stateFile.c_str(),
+                         err.c_str());
             return 2;
         }
     }
