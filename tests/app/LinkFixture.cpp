@@ -10,6 +10,7 @@
 namespace zel::test {
 
 LinkFixture::LinkFixture() {
+    SimProcess::dumpLogOnExit = [] { return ::testing::Test::HasFailure(); };
     fillDefaults(liveParams);
     sentParams = liveParams;
     g_bConnected = 0;

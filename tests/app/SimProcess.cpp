@@ -1,7 +1,6 @@
 // SimProcess: spawning, signalling and reading a zel-sim child.
 #include "SimProcess.h"
 
-#include <gtest/gtest.h>
 #include <iterator>
 
 #include <csignal>
@@ -22,6 +21,8 @@ extern char** environ;
 namespace zel::test {
 
 using namespace std::chrono_literals;
+
+std::function<bool()> SimProcess::dumpLogOnExit;
 
 SimProcess::SimProcess(const std::string& name, const std::vector<std::string>& args) {
     char pattern[] = "/tmp/zel-link-test-XXXXXX";
@@ -58,7 +59,7 @@ SimProcess::~SimProcess() {
         int status = 0;
         waitpid(m_pid, &status, 0);
     }
-    if (::testing::Test::HasFailure()) {
+    if (dumpLogOnExit && dumpLogOnExit()) {
         std::ifstream in(m_log);
         std::fprintf(stderr, "--- log of zel-sim %s\n%s", m_link.c_str(),
                      std::string(std::istreambuf_iterator<char>(in), {}).c_str());

@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,9 @@ public:
     ~SimProcess();
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
+
+    // Asked when a simulator ends; true prints its log on stderr (tests: on failure).
+    static std::function<bool()> dumpLogOnExit;
 
     const std::string& link() const { return m_link; }
     void signal(int sig) const;
