@@ -43,8 +43,8 @@ public:
     // Opens and configures the port; owner receives WM_LINK_FAILED; name is the platform's
     // open name of the port (portOpenName). False when the port is absent or in use (no
     // message). A configuration failure is shown through the sink and still counts as open.
-    bool Open(MessageTarget* owner, const std::string& name, int baud, char parity,
-              int dataBits, int stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    bool Open(MessageTarget* owner, const std::string& name, int baud, char parity, int dataBits,
+              int stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
     // Starts the port thread, which looks at the transmit queue at once. False when the
     // thread cannot be created.
     bool Start();
