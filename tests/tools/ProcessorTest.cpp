@@ -17,13 +17,18 @@ namespace {
 using Bytes = std::vector<std::uint8_t>;
 
 // A short frame with its checksum.
-Bytes frame(std::uint8_t command, Bytes data) {
-    Bytes f = {0xFF, 0x55, static_cast<std::uint8_t>(data.size() + 2), command};
-    f.insert(f.end(), data.begin(), data.end());
-    std::uint8_t sum = 0;
-    for (std::size_t i = 2; i < f.size(); ++i)
-        sum = static_cast<std::uint8_t>(sum + f[i]);
-    f.push_back(sum);
+Bytes frame(std::uint8_t command, const Bytes& data) {
+    Bytes f(data.size() + 5);
+    f[0] = 0xFF;
+    f[1] = 0x55;
+    f[2] = static_cast<std::uint8_t>(data.size() + 2);
+    f[3] = command;
+    std::uint8_t sum = static_cast<std::uint8_t>(f[2] + command);
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        f[4 + i] = data[i];
+        sum = static_cast<std::uint8_t>(sum + data[i]);
+    }
+    f.back() = sum;
     return f;
 }
 
