@@ -311,7 +311,7 @@ TEST_F(LinkTest, EditBurstLeavesTheDeviceWithThePcStore) {
             for (std::size_t i = 0; i < sizeof liveParams; ++i)
                 if (reinterpret_cast<const std::uint8_t*>(&liveParams)[i] !=
                     reinterpret_cast<const std::uint8_t*>(&sentParams)[i])
-                    diff += " " + std::to_string(i);
+                    diff.append(1, ' ').append(std::to_string(i));
             return diff;
         }();
         // Two keep-alives after that: everything before them has been answered.

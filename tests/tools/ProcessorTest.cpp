@@ -107,8 +107,9 @@ TEST(Processor, KeepsDeviceModesAndPasswords) {
     // Mode 3 stores the working set under its name; loading it brings that set back but
     // leaves the names and passwords of the device alone.
     send(p, frame(0x02, {0, 42}));
-    Bytes name = {3, 'K', 'T', 'V'};
-    name.resize(21, ' ');
+    Bytes name(21, ' ');
+    name[0] = 3;
+    name[1] = 'K', name[2] = 'T', name[3] = 'V';
     send(p, frame(0x37, name));
     send(p, frame(0x02, {0, 7}));
     send(p, frame(0x34, {0x11, 0x11, 0x11}));
