@@ -2,7 +2,9 @@
 // detector of the link. One instance for the whole run, reachable through g_pCommand.
 #pragma once
 
+#include "link/DumpFrame.h"
 #include "link/FrameRecord.h"
+#include "link/SendData.h"
 #include "model/DeviceParams.h"
 #include "platform/MessageTarget.h"
 
@@ -22,30 +24,17 @@ extern std::recursive_mutex g_frameLock;
 // A serial port is open. Written on the window thread only; read by the port thread.
 extern std::atomic<int> g_bConnected;
 
-// One frame waiting in the transmit queue: its own zero-filled record starting FF 55.
-class CSendData {
-public:
-    CSendData();
-    FrameRecord& record() { return *m_record; }
-    const FrameRecord& record() const { return *m_record; }
-
-private:
-    std::unique_ptr<FrameRecord> m_record;
-};
-
 // Device command codes.
 namespace cmd {
-inline constexpr std::uint8_t MasterVolume = 0x01, ByteParam = 0x02, EqBand = 0x03,
-                              Filter = 0x04, TimeParam = 0x05, FbeMode = 0x06,
-                              Compressor = 0x07, OutputMute = 0x08, EqBypass = 0x09,
-                              NoiseGate = 0x0A, Phase = 0x0B, KeepAlive = 0x30,
-                              MusicInput = 0x31, KeyLockPassword = 0x32, KeyLockOff = 0x33,
-                              AdminPassword = 0x34, UserMode = 0x35, VolumeLimit = 0x36,
-                              ModeName = 0x37, ModeLoad = 0x38, Scene = 0x3A, Sync = 0xAA,
-                              DumpMarker = 0xCC;
+inline constexpr std::uint8_t MasterVolume = 0x01, ByteParam = 0x02, EqBand = 0x03, Filter = 0x04,
+                              TimeParam = 0x05, FbeMode = 0x06, Compressor = 0x07,
+                              OutputMute = 0x08, EqBypass = 0x09, NoiseGate = 0x0A, Phase = 0x0B,
+                              KeepAlive = 0x30, MusicInput = 0x31, KeyLockPassword = 0x32,
+                              KeyLockOff = 0x33, AdminPassword = 0x34, UserMode = 0x35,
+                              VolumeLimit = 0x36, ModeName = 0x37, ModeLoad = 0x38, Scene = 0x3A,
+                              Sync = 0xAA, DumpMarker = 0xCC;
 } // namespace cmd
 
-inline constexpr std::size_t kDumpPayloadEnd = 1386; // frame bytes 6..1385 carry the store
 inline constexpr std::size_t kUploadFrameCount = 347;
 
 class CCommand {
@@ -57,9 +46,17 @@ public:
     CCommand& operator=(const CCommand&) = delete;
 
     // Receive path (port thread, under g_frameLock).
+    // Feeds received bytes to the reply assembler in RxRecord; returns 1 when a reply was
+    // completed and handled (cleared when accepted), 0 otherwise. Ignores everything unless
+    // port is 1 and a port is open. A reply that would not fit the frame area is dropped
+    // and the assembler hunts for the next header.
     int parse(int port, const std::uint8_t* bytes, int count);
+    // Interprets the completed reply: 1 = the exchange is finished, 0 = send the frame again.
     int onReply();
+    // Writes the dump in RxRecord into the live store, makes sentParams equal to it and
+    // tells the main window (and, after a mode load, the System panel).
     void loadDump();
+    // Port 1 only: zeroes RxRecord and, when alsoTx is non-zero, TxRecord from byte 4 on.
     void clearRecords(int port, int alsoTx);
     // Writes the checksum of the short frame in `record` into byte L + 2 and ChecksumCopy.
     static void checksum(FrameRecord& record);
@@ -70,22 +67,30 @@ public:
     int takeHead(FrameRecord& destination);
     void clearQueue();
 
-    // Builders (window thread).
+    // Builders (window thread, under g_frameLock once the port thread runs).
     void queueProbe();
+    // The synchronisation request, after a probe unless it follows a device mode load.
     void queueSync(int afterModeLoad);
+    // One device command, 0x32 0x33 0x34 0x35 0x37 or 0x38, with its data from the live
+    // store; arg is the mode number 0..5 for 0x37 and 0x38. Other codes, and a mode number
+    // out of range, queue nothing.
     void queueCommand(int code, int arg);
+    // The whole upload of the live store: kUploadFrameCount frames.
     void queueUploadAll();
 
-    // Change detector (port thread): builds the next frame in TxRecord; always returns 1.
+    // Change detector (port thread, under g_frameLock): builds the frame of the first field
+    // that differs from sentParams in TxRecord and records it as sent, or builds the
+    // keep-alive and pauses. Always returns 1. Never allocates.
     int nextChange();
 
     // Where the receive path posts its messages. The System panel target is null while
     // the panel is closed.
     void setMainWindow(MessageTarget* target) { m_mainWindow = target; }
     void setSystemPanel(MessageTarget* target) { m_systemPanel = target; }
-    // The pause after a keep-alive (300 ms); tests put a recorder in its place.
+    // The pause after a keep-alive (300 ms); tests put a recorder in its place, null puts
+    // the real sleep back.
     using Sleeper = void (*)(std::chrono::milliseconds);
-    void setKeepAliveSleeper(Sleeper sleeper) { m_sleep = sleeper; }
+    void setKeepAliveSleeper(Sleeper sleeper);
 
 private:
     std::vector<std::unique_ptr<CSendData>> m_queue;
@@ -93,14 +98,8 @@ private:
     std::atomic<MessageTarget*> m_systemPanel{nullptr};
     Sleeper m_sleep;
 };
+inline constexpr std::chrono::milliseconds kKeepAlivePause{300};
 
 extern CCommand* g_pCommand;
-
-// The device side of the dump, shared with the processor simulator: writes the dump frame
-// of `params` (FF 55 03 CC, N = 1374, payload) into `out` and returns its length (1386).
-std::size_t buildDumpFrame(const DeviceParams& params, std::uint8_t* out, std::size_t capacity);
-// Writes a received dump frame's payload (frame bytes 6..1385) into `params`, master
-// volumes through setMasterVolume. Fields not in the dump keep their values.
-void loadDumpPayload(DeviceParams& params, const std::uint8_t* frame);
 
 } // namespace zel

@@ -13,6 +13,9 @@ namespace zel {
 inline constexpr std::size_t kFrameRecordSize = 2028;
 inline constexpr std::size_t kFrameAreaSize = 2004;
 inline constexpr std::size_t kMaxShortFrame = 258;
+// Every frame in either direction starts FF 55.
+inline constexpr std::uint8_t kFrameStart0 = 0xFF;
+inline constexpr std::uint8_t kFrameStart1 = 0x55;
 
 // Byte offsets of the marks.
 namespace mark {
@@ -54,6 +57,17 @@ struct FrameRecord {
     std::size_t shortFrameLength() const { return std::size_t{bytes[2]} + 3; }
 };
 static_assert(sizeof(FrameRecord) == kFrameRecordSize);
+
+// For L = byte 2, writes the sum modulo 256 of bytes 2 .. L + 1 (length, command, data)
+// into byte L + 2 and into ChecksumCopy. L is at most 255, so this stays in the frame area.
+inline void writeChecksum(FrameRecord& r) {
+    const std::size_t length = r[2];
+    std::uint8_t sum = 0;
+    for (std::size_t i = 2; i <= length + 1; ++i)
+        sum = static_cast<std::uint8_t>(sum + r[i]);
+    r[length + 2] = sum;
+    r[mark::ChecksumCopy] = sum;
+}
 
 // The frame in flight (bytes 0 and 1 hold FF 55 for the whole run) and the reply being
 // assembled. Guarded by g_frameLock.

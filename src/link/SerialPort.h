@@ -30,8 +30,8 @@ public:
     CSerialPort& operator=(const CSerialPort&) = delete;
 
     // owner receives WM_LINK_FAILED; name is the platform's open name of the port.
-    bool Open(MessageTarget* owner, const std::string& name, int baud, char parity,
-              int dataBits, int stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    bool Open(MessageTarget* owner, const std::string& name, int baud, char parity, int dataBits,
+              int stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
     bool Start();
     void Close();
 
