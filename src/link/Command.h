@@ -87,6 +87,7 @@ public:
     // the panel is closed.
     void setMainWindow(MessageTarget* target) { m_mainWindow = target; }
     void setSystemPanel(MessageTarget* target) { m_systemPanel = target; }
+    MessageTarget* systemPanel() const { return m_systemPanel.load(); }
     // The pause after a keep-alive (300 ms); tests put a recorder in its place, null puts
     // the real sleep back.
     using Sleeper = void (*)(std::chrono::milliseconds);

@@ -4,13 +4,15 @@
 
 #include "platform/MessageTarget.h"
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
 namespace zel {
 
 // How the port thread shows what happens without ever waiting for the window thread.
-// Both calls come from the port thread, possibly while it holds g_frameLock.
+// Both calls come from the port thread, possibly while it holds g_frameLock, so an
+// implementation must only post; showCommError also comes from Open on the window thread.
 class LinkStatusSink {
 public:
     virtual ~LinkStatusSink() = default;
@@ -18,25 +20,44 @@ public:
     // online 0 = off-line.
     virtual void showLinkState(int state, int online) = 0;
     // A port configuration or read-completion error, already formatted; the window thread
-    // shows it (a message box in the program, a line on stderr in tools).
+    // shows it (a message box captioned "Application Error" in the program, a line on stderr
+    // in tools).
     virtual void showCommError(const std::string& text) = 0;
 };
+
+// The fixed settings the connection controller opens every port with.
+inline constexpr int kLinkBaud = 115200;
+inline constexpr char kLinkParity = 'N';
+inline constexpr int kLinkDataBits = 8;
+inline constexpr int kLinkStopBits = 1;
+inline constexpr std::uint32_t kLinkEventMask = 0x0009; // EV_RXCHAR | EV_CTS
+inline constexpr std::uint32_t kLinkWriteBufferSize = 512;
 
 class CSerialPort {
 public:
     CSerialPort();
-    virtual ~CSerialPort();
+    virtual ~CSerialPort(); // stops the thread and closes the port
     CSerialPort(const CSerialPort&) = delete;
     CSerialPort& operator=(const CSerialPort&) = delete;
 
-    // owner receives WM_LINK_FAILED; name is the platform's open name of the port.
-    bool Open(MessageTarget* owner, const std::string& name, int baud, char parity, int dataBits,
-              int stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    // Opens and configures the port; owner receives WM_LINK_FAILED; name is the platform's
+    // open name of the port (portOpenName). False when the port is absent or in use (no
+    // message). A configuration failure is shown through the sink and still counts as open.
+    bool Open(MessageTarget* owner, const std::string& name, int baud, char parity,
+              int dataBits, int stopBits, std::uint32_t eventMask, std::uint32_t writeBufferSize);
+    // Starts the port thread, which looks at the transmit queue at once. False when the
+    // thread cannot be created.
     bool Start();
+    // Stops the thread (after the handling in progress), closes the port and empties the
+    // transmit queue. Safe in any state.
     void Close();
 
     void setStatusSink(LinkStatusSink* sink);
     bool isOpen() const;
+
+    // Every pause of the port thread goes through this; tests may record or shorten them.
+    using Sleeper = void (*)(std::chrono::milliseconds);
+    void setSleeper(Sleeper sleeper);
 
 private:
     struct Impl;

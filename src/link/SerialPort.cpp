@@ -1,0 +1,472 @@
+// CSerialPort: the port thread's exchange of one frame at a time - take, write, read the
+// reply byte by byte into the parser, resend or give up - and the window-thread calls that
+// open, start and close it.
+#include "link/SerialPort.h"
+
+#include "link/Command.h"
+#include "link/FrameRecord.h"
+#include "platform/ManualResetEvent.h"
+#include "platform/SerialDevice.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+namespace zel {
+
+using namespace std::chrono_literals;
+
+namespace {
+
+// Reply waits of the port thread.
+constexpr auto kSyncReplyWait = 1000ms;     // the dump answering a synchronisation request
+constexpr auto kStartedReplyWait = 500ms;   // rest of a reply whose header has arrived
+constexpr auto kModeLoadReplyWait = 2000ms; // the device loads a stored mode first
+constexpr auto kReplyWait = 1000ms;
+
+// Pauses.
+constexpr auto kAfterChangePause = 50ms;    // after a frame from the change detector
+constexpr auto kAfterReadPause = 5ms;       // after reading a reply
+constexpr auto kIdlePollPause = 5ms;        // between two polls that found no byte
+constexpr auto kModeLoadPollExtra = 50ms;   // added to each empty poll for a mode load
+constexpr auto kModeLoadReadDelay = 200ms;  // before reading a mode load's reply
+
+constexpr int kStallPolls = 200;     // empty polls before a reply counts as stalled
+constexpr int kTimeoutRetryLimit = 3; // failure when RetryCount + 1 exceeds it
+constexpr int kReadRetryLimit = 1;    // the same for stalls and failed reads
+
+constexpr std::uint8_t kModeLoadCommand = 0x38;
+
+// The wait set, in the order that decides which of several signalled events wins.
+enum EventIndex : int { Shutdown = 0, SendNext = 1, Write = 2, Comm = 3 };
+
+void defaultSleep(std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }
+
+// The number at the end of a port name: 3 for \\.\COM3, 0 for /dev/ttyUSB0.
+int portNumber(const std::string& name) {
+    std::size_t end = name.size();
+    std::size_t start = end;
+    while (start > 0 && std::isdigit(static_cast<unsigned char>(name[start - 1])))
+        --start;
+    int n = 0;
+    for (std::size_t i = start; i < end && n < 100000; ++i)
+        n = n * 10 + (name[i] - '0');
+    return n;
+}
+
+} // namespace
+
+struct CSerialPort::Impl {
+    std::atomic<int> stopRequest{0};
+    std::thread thread;
+    std::mutex portLock;
+    std::atomic<int> threadAlive{0};
+    ManualResetEvent shutdownEvent;
+    ManualResetEvent sendNextEvent;
+    ManualResetEvent writeEvent;
+    const ManualResetEvent* events[3] = {&shutdownEvent, &sendNextEvent, &writeEvent};
+    SerialDevice device;
+    MessageTarget* owner = nullptr;
+    std::string portName;
+    std::vector<std::uint8_t> writeBuffer;
+    std::uint32_t eventMask = 0;
+    std::uint32_t writeBufferSize = 0;
+
+    std::atomic<LinkStatusSink*> sink{nullptr};
+    std::atomic<Sleeper> sleeper{&defaultSleep};
+    // The title state already shown for the exchange in flight, so that a long reply such as
+    // the dump changes the title once and not once per byte.
+    int titleShown = 0;
+
+    void pause(std::chrono::milliseconds d) { sleeper.load()(d); }
+
+    void stopThread() {
+        if (!thread.joinable())
+            return;
+        // The thread notices the request between two handlings; the event stays signalled.
+        shutdownEvent.set();
+        thread.join();
+    }
+
+    void setEventAt(int index) {
+        ManualResetEvent* e = index == Shutdown   ? &shutdownEvent
+                              : index == SendNext ? &sendNextEvent
+                              : index == Write    ? &writeEvent
+                                                  : nullptr;
+        if (e && !e->set())
+            showMessage("11");
+    }
+    void resetEventAt(int index) {
+        switch (index) {
+        case Shutdown: shutdownEvent.reset(); break;
+        case SendNext: sendNextEvent.reset(); break;
+        case Write: writeEvent.reset(); break;
+        default: device.resetCommEvent(); break;
+        }
+    }
+
+    void showMessage(const std::string& text) {
+        if (LinkStatusSink* s = sink.load())
+            s->showCommError(text);
+    }
+
+    void ShowCommError(const char* call) {
+        char text[1024];
+        std::snprintf(text, sizeof text,
+                      "WARNING:  %s Failed with the following error: \n%s\nPort: %d\n", call,
+                      device.lastError().c_str(), portNumber(portName));
+        showMessage(text);
+    }
+
+    // Called with g_frameLock held: the NoRetry byte belongs to the frame in flight.
+    void ReportLinkFailure() {
+        stopRequest = 1;
+        if (owner)
+            owner->post(WM_LINK_FAILED, 1, TxRecord[mark::NoRetry]);
+    }
+
+    // Clears the reply for the same frame to be written again. The copy of SyncMark stays:
+    // the answer to a resent synchronisation request is still a dump.
+    static void clearReplyForResend() {
+        RxRecord.clear();
+        RxRecord[mark::SyncMark] = TxRecord[mark::SyncMark];
+    }
+
+    std::chrono::milliseconds replyWait() const {
+        if (TxRecord[mark::SyncMark])
+            return kSyncReplyWait;
+        if (RxRecord[mark::ReplyStarted])
+            return kStartedReplyWait;
+        if (TxRecord[3] == kModeLoadCommand)
+            return kModeLoadReplyWait;
+        return kReplyWait;
+    }
+
+    void run();
+    void takeNextFrame();
+    void handleComm();
+    void superviseReply();
+    void WriteTx();
+    void ReadReply();
+    void showTitle();
+};
+
+void CSerialPort::Impl::run() {
+    threadAlive = 1;
+    stopRequest = 0;
+    if (device.isOpen())
+        device.purge();
+    for (;;) {
+        if (stopRequest) {
+            threadAlive = 0;
+            return;
+        }
+        const SerialDevice::CommWait armed = device.startCommWait();
+        if (armed == SerialDevice::CommWait::Failed) {
+            std::lock_guard frames(g_frameLock);
+            ReportLinkFailure();
+        } else if (armed == SerialDevice::CommWait::Complete) {
+            std::size_t waiting = 0;
+            device.inputWaiting(waiting);
+            if (waiting == 0)
+                continue;
+        }
+        if (stopRequest) {
+            {
+                std::lock_guard frames(g_frameLock);
+                ReportLinkFailure();
+            }
+            threadAlive = 0;
+            return;
+        }
+
+        std::chrono::milliseconds timeout;
+        {
+            std::lock_guard frames(g_frameLock);
+            timeout = replyWait();
+        }
+        const int result = device.wait(events, timeout);
+
+        std::lock_guard frames(g_frameLock);
+        switch (result) {
+        case Shutdown: threadAlive = 0; return;
+        case SendNext: takeNextFrame(); break;
+        case Write: WriteTx(); break;
+        case Comm: handleComm(); break;
+        case SerialDevice::kWaitTimeout: superviseReply(); break;
+        default: break; // the port failed: the next comm-event wait reports it
+        }
+    }
+}
+
+void CSerialPort::Impl::takeNextFrame() {
+    CCommand* command = g_pCommand;
+    if (!command) {
+        resetEventAt(SendNext);
+        return;
+    }
+    if (command->queuedCount() > 0) {
+        command->takeHead(TxRecord);
+        RxRecord[mark::SyncMark] = TxRecord[mark::SyncMark];
+        resetEventAt(SendNext);
+        setEventAt(Write);
+    } else {
+        command->nextChange(); // always places a frame, the keep-alive after its pause
+        resetEventAt(SendNext);
+        setEventAt(Write);
+        pause(kAfterChangePause);
+    }
+}
+
+void CSerialPort::Impl::handleComm() {
+    if (device.commEventHasRxChar() && RxRecord[mark::AwaitingReply]) {
+        if (TxRecord[3] == kModeLoadCommand)
+            pause(kModeLoadReadDelay);
+        ReadReply();
+        pause(kAfterReadPause);
+    }
+    CCommand* command = g_pCommand;
+    if (!command || command->queuedCount() == 0) {
+        resetEventAt(Comm);
+        // Fetching the next frame would overwrite TxRecord: not while the frame in flight
+        // still awaits its reply (a stalled reply is left to the reply wait) or is to be
+        // written again (the device asked for a repeat, or a read failed). The change
+        // detector has already counted that frame as sent.
+        if (!RxRecord[mark::AwaitingReply] && !writeEvent.isSet())
+            setEventAt(SendNext);
+    }
+}
+
+void CSerialPort::Impl::superviseReply() {
+    if (RxRecord[mark::AwaitingReply]) {
+        if (TxRecord[mark::NoRetry]) {
+            ReportLinkFailure();
+        } else {
+            const int n = RxRecord[mark::RetryCount] + 1;
+            if (n > kTimeoutRetryLimit) {
+                ReportLinkFailure();
+            } else {
+                clearReplyForResend();
+                RxRecord[mark::RetryCount] = static_cast<std::uint8_t>(n + 1);
+                RxRecord[mark::AwaitingReply] = 1;
+                WriteTx();
+            }
+        }
+    }
+    // A bank switch of an upload goes out once more, whatever happened to its reply.
+    if (TxRecord[mark::UploadMark] && !TxRecord[mark::UploadRewritten]) {
+        WriteTx();
+        TxRecord[mark::UploadRewritten] = 1;
+    }
+}
+
+void CSerialPort::Impl::WriteTx() {
+    resetEventAt(Write);
+    std::unique_lock port(portLock);
+    device.purge();
+    std::size_t length = TxRecord.shortFrameLength();
+    if (length > writeBuffer.size())
+        length = writeBuffer.size();
+    std::memcpy(writeBuffer.data(), TxRecord.bytes, length);
+    if (device.startCommWait() == SerialDevice::CommWait::Failed)
+        setEventAt(Write); // the frame will be written again
+    if (device.write(writeBuffer.data(), length) != SerialResult::Ok) {
+        ReportLinkFailure();
+        return;
+    }
+    port.unlock();
+    RxRecord[mark::AwaitingReply] = 1;
+    titleShown = 0;
+}
+
+void CSerialPort::Impl::ReadReply() {
+    for (;;) {
+        std::size_t waiting = 0;
+        SerialResult status;
+        {
+            std::lock_guard port(portLock);
+            status = device.inputWaiting(waiting);
+        }
+        if (status != SerialResult::Ok) {
+            // The port is gone (adapter pulled): no reply can come.
+            ReportLinkFailure();
+            return;
+        }
+
+        if (waiting == 0) {
+            const auto polls = static_cast<std::int16_t>(RxRecord.get16(mark::IdlePolls) + 1);
+            RxRecord.set16(mark::IdlePolls, polls);
+            if (TxRecord[3] == kModeLoadCommand)
+                pause(kModeLoadPollExtra);
+            if (polls <= kStallPolls) {
+                pause(kIdlePollPause);
+                continue;
+            }
+            const int n = RxRecord[mark::RetryCount] + 1;
+            RxRecord[mark::RetryCount] = static_cast<std::uint8_t>(n);
+            if (n > kReadRetryLimit) {
+                if (g_pCommand)
+                    g_pCommand->clearRecords(1, 1);
+                ReportLinkFailure();
+                return;
+            }
+            std::lock_guard port(portLock);
+            device.purge();
+            device.inputWaiting(waiting);
+            resetEventAt(Comm);
+            return; // the reply wait decides
+        }
+
+        RxRecord.set16(mark::IdlePolls, 0);
+        std::unique_lock port(portLock);
+        std::uint8_t byte = 0;
+        const SerialResult read = device.readByte(byte);
+        if (read == SerialResult::Gone) {
+            ReportLinkFailure();
+            return;
+        }
+        if (read == SerialResult::Failed) {
+            const int n = RxRecord[mark::RetryCount] + 1;
+            RxRecord[mark::RetryCount] = static_cast<std::uint8_t>(n);
+            if (n > kReadRetryLimit) {
+                ReportLinkFailure();
+            } else {
+                clearReplyForResend();
+                RxRecord[mark::RetryCount] = static_cast<std::uint8_t>(n);
+                setEventAt(Write);
+            }
+            return;
+        }
+        if (read == SerialResult::Incomplete) {
+            // No byte arrived: report it and poll on, without feeding the parser a byte that
+            // was never received.
+            ShowCommError("GetOverlappedResults() in ReadFile()");
+            continue;
+        }
+
+        const bool ended = g_pCommand && g_pCommand->parse(1, &byte, 1) != 0;
+
+        if (TxRecord[mark::NotifySystemPanel] && g_pCommand) {
+            if (MessageTarget* panel = g_pCommand->systemPanel()) {
+                panel->post(WM_SYSTEM_UPLOAD_DONE, 0, 0);
+                TxRecord[mark::NotifySystemPanel] = 0;
+            }
+        }
+        showTitle();
+        port.unlock();
+
+        if (ended) {
+            if (RxRecord[mark::RepeatAfterReply]) {
+                clearReplyForResend(); // a repeat is no retry: the counter starts again
+                setEventAt(Write);
+            } else {
+                setEventAt(SendNext);
+            }
+            return;
+        }
+    }
+}
+
+void CSerialPort::Impl::showTitle() {
+    // With several marks the last one wins: synchronisation, upload, on-line.
+    int state = 0;
+    if (TxRecord[mark::SyncMark])
+        state = 1;
+    if (TxRecord[mark::UploadMark])
+        state = 2;
+    if (TxRecord[mark::OnlineMark])
+        state = -1;
+    if (state == 0 || state == titleShown)
+        return;
+    titleShown = state;
+    if (LinkStatusSink* s = sink.load())
+        s->showLinkState(state, 1);
+}
+
+CSerialPort::CSerialPort() : m_impl(new Impl) {}
+
+CSerialPort::~CSerialPort() {
+    Close();
+    delete m_impl;
+}
+
+bool CSerialPort::Open(MessageTarget* owner, const std::string& name, int baud, char parity,
+                       int dataBits, int stopBits, std::uint32_t eventMask,
+                       std::uint32_t writeBufferSize) {
+    Impl& p = *m_impl;
+    p.stopThread();
+    p.shutdownEvent.reset();
+    p.sendNextEvent.reset();
+    p.writeEvent.reset();
+
+    p.owner = owner;
+    // Room for the longest short frame whatever size is asked for.
+    p.writeBuffer.assign(std::max<std::size_t>(writeBufferSize, kMaxShortFrame), 0);
+    p.portName = name;
+    p.eventMask = eventMask;
+    p.writeBufferSize = writeBufferSize;
+
+    std::lock_guard port(p.portLock);
+    p.device.close();
+    char settings[80];
+    std::snprintf(settings, sizeof settings, "baud=%d parity=%c data=%d stop=%d", baud, parity,
+                  dataBits, stopBits);
+    if (!p.device.open(name))
+        return false;
+
+    SerialTimeouts timeouts;
+    timeouts.readInterval = 2000;
+    timeouts.readTotalMultiplier = 2000;
+    timeouts.readTotalConstant = 2000;
+    timeouts.writeTotalMultiplier = 50;
+    timeouts.writeTotalConstant = 50;
+    const char* failedCall = nullptr;
+    if (!p.device.configure(timeouts, eventMask, settings, failedCall))
+        p.ShowCommError(failedCall);
+    p.device.purge();
+    return true;
+}
+
+bool CSerialPort::Start() {
+    Impl& p = *m_impl;
+    if (p.thread.joinable()) {
+        if (p.threadAlive)
+            return false; // one port thread at a time
+        p.thread.join();  // ended by itself after a link failure
+    }
+    try {
+        p.thread = std::thread([&p] { p.run(); });
+    } catch (const std::system_error&) {
+        return false;
+    }
+    p.setEventAt(SendNext);
+    return true;
+}
+
+void CSerialPort::Close() {
+    Impl& p = *m_impl;
+    p.stopThread();
+    {
+        std::lock_guard port(p.portLock);
+        p.device.close();
+    }
+    std::lock_guard frames(g_frameLock);
+    if (g_pCommand)
+        g_pCommand->clearQueue();
+}
+
+void CSerialPort::setStatusSink(LinkStatusSink* sink) { m_impl->sink = sink; }
+
+bool CSerialPort::isOpen() const { return m_impl->device.isOpen(); }
+
+void CSerialPort::setSleeper(Sleeper sleeper) {
+    m_impl->sleeper = sleeper ? sleeper : &defaultSleep;
+}
+
+} // namespace zel

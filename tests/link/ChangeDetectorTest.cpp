@@ -1,0 +1,138 @@
+// The change detector: which frame the first difference makes, the walk order, and the
+// keep-alive when the device is in step.
+#include "LinkTestSupport.h"
+
+#include <functional>
+
+namespace zel::test {
+namespace {
+
+class ChangeDetectorTest : public LinkTest {
+protected:
+    // Runs the detector until it idles; returns the frames it built, keep-alive excluded.
+    std::vector<std::string> runUntilIdle() {
+        std::vector<std::string> frames;
+        for (int guard = 0; guard < 500; ++guard) {
+            s_sleeps.clear();
+            EXPECT_EQ(command.nextChange(), 1);
+            if (!s_sleeps.empty())
+                return frames;
+            frames.push_back(toHex(frameOf(TxRecord)));
+        }
+        ADD_FAILURE() << "the detector never ran out of differences";
+        return frames;
+    }
+};
+
+TEST_F(ChangeDetectorTest, NothingDifferentBuildsTheKeepAliveAndPauses) {
+    TxRecord[mark::UploadMark] = 1; // left over from an earlier frame
+    EXPECT_EQ(command.nextChange(), 1);
+    EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 03 30 00 33");
+    EXPECT_EQ(TxRecord[mark::ChecksumCopy], 0x33);
+    EXPECT_EQ(TxRecord[mark::UploadMark], 0) << "a keep-alive carries no marks";
+    ASSERT_EQ(s_sleeps.size(), 1u);
+    EXPECT_EQ(s_sleeps[0], std::chrono::milliseconds(300));
+}
+
+TEST_F(ChangeDetectorTest, MasterVolumeGoesOutTwiceFirstForTheMuteThenForTheLevel) {
+    setMasterVolume(liveParams, 1, 12); // 0 -> 12, mute 1 -> 0
+    EXPECT_EQ(command.nextChange(), 1);
+    EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 04 01 01 0C 12");
+    EXPECT_EQ(sentParams.masterMute[1], 0);
+    EXPECT_EQ(sentParams.masterVolume[1], 0) << "only the mute flag is recorded first";
+    EXPECT_TRUE(s_sleeps.empty());
+
+    EXPECT_EQ(command.nextChange(), 1);
+    EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 04 01 01 0C 12");
+    EXPECT_EQ(sentParams.masterVolume[1], 12);
+    EXPECT_TRUE(runUntilIdle().empty());
+}
+
+struct SingleChange {
+    const char* name;
+    std::function<void(DeviceParams&)> edit;
+    const char* frame; // nullptr: never sent by the detector
+};
+
+TEST_F(ChangeDetectorTest, OneEditMakesOneFrameAndBringsSentParamsInStep) {
+    const SingleChange cases[] = {
+        {"EQ band gain sends the whole band", [](DeviceParams& p) { p.eqBand[5].gain = 0x0102; },
+         "FF 55 09 03 05 BF 00 02 01 0A 00 DD"},
+        {"Dance filter 3 travels as filter 15",
+         [](DeviceParams& p) { p.dance.filter[3].slope = 2; }, "FF 55 07 04 0F 8F 00 02 00 AB"},
+        {"Dance byte 15 travels as index 25", [](DeviceParams& p) { p.dance.byteParam[15] = 7; },
+         "FF 55 04 02 19 07 26"},
+        {"Dance band 12 travels as band 72", [](DeviceParams& p) { p.dance.eqBand[12].type = 1; },
+         "FF 55 09 03 48 9B 00 F0 00 0A 01 EA"},
+        {"either music input field sends both", [](DeviceParams& p) { p.musicInputGain = 1; },
+         "FF 55 04 31 00 01 36"},
+        {"scene alone", [](DeviceParams& p) { p.scene = 2; }, "FF 55 03 3A 02 3F"},
+        {"the noise gate's spare byte is not compared",
+         [](DeviceParams& p) { p.noiseGate[1].spare = 9; }, nullptr},
+        {"passwords go only through their commands",
+         [](DeviceParams& p) { p.keyLockPassword[0] = 9; }, nullptr},
+        {"solo flags are never sent", [](DeviceParams& p) { p.outputSolo[2] = 1; }, nullptr},
+    };
+    for (const auto& c : cases) {
+        fillDefaults(liveParams);
+        sentParams = liveParams;
+        c.edit(liveParams);
+        const auto frames = runUntilIdle();
+        if (c.frame == nullptr) {
+            EXPECT_TRUE(frames.empty()) << c.name;
+            continue;
+        }
+        ASSERT_EQ(frames.size(), 1u) << c.name;
+        EXPECT_EQ(frames[0], toHex(hex(c.frame))) << c.name;
+        EXPECT_EQ(std::memcmp(&liveParams, &sentParams, sizeof liveParams), 0) << c.name;
+    }
+}
+
+TEST_F(ChangeDetectorTest, ARunOfEditsLeavesInWalkOrderEachOnceWithItsLatestValue) {
+    // Edited in an order unrelated to the walk; several edited twice before their turn.
+    liveParams.scene = 2;
+    liveParams.volumeLimit[5] = 60;
+    liveParams.phase[3] = 1;
+    liveParams.eqBypass[14] = 1;
+    liveParams.timeParam[2] = 500;
+    liveParams.timeParam[2] = 0x0102;
+    liveParams.dance.filter[0].freq = 20;
+    liveParams.filter[15].userQ = 4;
+    liveParams.eqBand[100].q = 40;
+    liveParams.eqBand[100].q = 41;
+    liveParams.dance.byteParam[0] = 3;
+    liveParams.byteParam[33] = 5;
+    liveParams.masterMute[2] = 0; // an unmute with the level at 0
+    liveParams.volumeLimit[5] = 61;
+
+    const std::vector<std::string> walkOrder = {
+        "FF 55 04 01 02 00 07",                // masterMute[2]
+        "FF 55 04 02 21 05 2C",                // byteParam[33]
+        "FF 55 04 02 0A 03 13",                // dance.byteParam[0] as index 10
+        "FF 55 09 03 64 07 01 F0 00 29 00 91", // eqBand[100], its latest q
+        "FF 55 07 04 0F 8F 00 00 04 AD",       // filter[15]
+        "FF 55 07 04 00 14 00 00 00 1F",       // dance.filter[0] after every Singing filter
+        "FF 55 05 05 02 02 01 0F",             // timeParam[2], its latest value
+        "FF 55 04 09 0E 01 1C",                // eqBypass[14]
+        "FF 55 04 0B 03 01 13",                // phase[3]
+        "FF 55 04 36 05 3D 7C",                // volumeLimit[5], its latest value
+        "FF 55 03 3A 02 3F",                   // scene, last of all
+    };
+    EXPECT_EQ(runUntilIdle(), walkOrder);
+    EXPECT_EQ(std::memcmp(&liveParams, &sentParams, sizeof liveParams), 0);
+}
+
+TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
+    liveParams.scene = 0;
+    liveParams.byteParam[0] = 1;
+    EXPECT_EQ(command.nextChange(), 1);
+    EXPECT_EQ(TxRecord[3], 0x02);
+    liveParams.phase[27] = 1; // a new edit arrives before the scene's turn
+    EXPECT_EQ(command.nextChange(), 1);
+    EXPECT_EQ(TxRecord[3], 0x0B);
+    EXPECT_EQ(command.nextChange(), 1);
+    EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 03 3A 00 3D");
+}
+
+} // namespace
+} // namespace zel::test
