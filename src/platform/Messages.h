@@ -16,6 +16,12 @@ inline constexpr MessageId WM_KEYDOWN = 0x100;
 
 inline constexpr MessageId WM_GRAPH_BAND_SELECTED = WM_USER + 100;
 inline constexpr MessageId WM_LINK_SYNCED = WM_USER + 110;
+// The connection controller's own carriers from the port thread to the window thread: a
+// title change (wParam state, lParam online), a port error text waiting to be shown, and
+// the fence that marks the end of a closed port thread's reports.
+inline constexpr MessageId WM_LINK_STATE = WM_USER + 111;
+inline constexpr MessageId WM_LINK_COMM_ERROR = WM_USER + 112;
+inline constexpr MessageId WM_LINK_FENCE = WM_USER + 113;
 inline constexpr MessageId WM_LINK_FAILED = WM_USER + 114;
 inline constexpr MessageId WM_LINK_CONNECT = WM_USER + 115;
 inline constexpr MessageId WM_SYSTEM_SYNCED = WM_USER + 117;

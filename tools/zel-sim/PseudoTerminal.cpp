@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -55,6 +56,11 @@ std::string CPseudoTerminal::plugIn() {
         return err;
     }
     return {};
+}
+
+void CPseudoTerminal::allowReopen() {
+    if (m_slave >= 0)
+        ioctl(m_slave, TIOCNXCL);
 }
 
 void CPseudoTerminal::unplug() {

@@ -19,6 +19,10 @@ public:
     // Removes the link and closes both ends: the PC's open port sees a hang-up.
     void unplug();
 
+    // Lets the PC open the port again: the exclusive mode a closed session set stays on a
+    // pseudo-terminal (a real port drops it at its last close) and keeps other users out.
+    void allowReopen();
+
     bool pluggedIn() const { return m_master >= 0; }
     int masterFd() const { return m_master; }
     const std::string& device() const { return m_device; }

@@ -88,6 +88,13 @@ int CSimulator::run() {
             earliest(m_out.front().due);
         earliest(m_unplugAt);
         earliest(m_replugAt);
+        if (m_pty.pluggedIn()) {
+            if (now >= m_reopenCheckAt) {
+                m_pty.allowReopen();
+                m_reopenCheckAt = now + 100 * kMs;
+            }
+            earliest(m_reopenCheckAt);
+        }
 
         pollfd fds[2] = {{m_signalFd, POLLIN, 0}, {m_pty.masterFd(), POLLIN, 0}};
         const nfds_t count = m_pty.pluggedIn() ? 2 : 1;

@@ -56,6 +56,7 @@ private:
     std::int64_t m_unplugAt = -1;
     std::int64_t m_replugAt = -1;
     std::int64_t m_lastDue = 0;
+    std::int64_t m_reopenCheckAt = 0;
 };
 
 } // namespace zel::sim
