@@ -31,13 +31,13 @@ constexpr auto kModeLoadReplyWait = 2000ms; // the device loads a stored mode fi
 constexpr auto kReplyWait = 1000ms;
 
 // Pauses.
-constexpr auto kAfterChangePause = 50ms;    // after a frame from the change detector
-constexpr auto kAfterReadPause = 5ms;       // after reading a reply
-constexpr auto kIdlePollPause = 5ms;        // between two polls that found no byte
-constexpr auto kModeLoadPollExtra = 50ms;   // added to each empty poll for a mode load
-constexpr auto kModeLoadReadDelay = 200ms;  // before reading a mode load's reply
+constexpr auto kAfterChangePause = 50ms;   // after a frame from the change detector
+constexpr auto kAfterReadPause = 5ms;      // after reading a reply
+constexpr auto kIdlePollPause = 5ms;       // between two polls that found no byte
+constexpr auto kModeLoadPollExtra = 50ms;  // added to each empty poll for a mode load
+constexpr auto kModeLoadReadDelay = 200ms; // before reading a mode load's reply
 
-constexpr int kStallPolls = 200;     // empty polls before a reply counts as stalled
+constexpr int kStallPolls = 200;      // empty polls before a reply counts as stalled
 constexpr int kTimeoutRetryLimit = 3; // failure when RetryCount + 1 exceeds it
 constexpr int kReadRetryLimit = 1;    // the same for stalls and failed reads
 
@@ -46,7 +46,9 @@ constexpr std::uint8_t kModeLoadCommand = 0x38;
 // The wait set, in the order that decides which of several signalled events wins.
 enum EventIndex : int { Shutdown = 0, SendNext = 1, Write = 2, Comm = 3 };
 
-void defaultSleep(std::chrono::milliseconds d) { std::this_thread::sleep_for(d); }
+void defaultSleep(std::chrono::milliseconds d) {
+    std::this_thread::sleep_for(d);
+}
 
 // The number at the end of a port name: 3 for \\.\COM3, 0 for /dev/ttyUSB0.
 int portNumber(const std::string& name) {
@@ -80,6 +82,7 @@ struct CSerialPort::Impl {
 
     std::atomic<LinkStatusSink*> sink{nullptr};
     std::atomic<Sleeper> sleeper{&defaultSleep};
+    std::atomic<FrameTap*> tap{nullptr};
     // The title state already shown for the exchange in flight, so that a long reply such as
     // the dump changes the title once and not once per byte.
     int titleShown = 0;
@@ -104,10 +107,18 @@ struct CSerialPort::Impl {
     }
     void resetEventAt(int index) {
         switch (index) {
-        case Shutdown: shutdownEvent.reset(); break;
-        case SendNext: sendNextEvent.reset(); break;
-        case Write: writeEvent.reset(); break;
-        default: device.resetCommEvent(); break;
+        case Shutdown:
+            shutdownEvent.reset();
+            break;
+        case SendNext:
+            sendNextEvent.reset();
+            break;
+        case Write:
+            writeEvent.reset();
+            break;
+        default:
+            device.resetCommEvent();
+            break;
         }
     }
 
@@ -195,12 +206,23 @@ void CSerialPort::Impl::run() {
 
         std::lock_guard frames(g_frameLock);
         switch (result) {
-        case Shutdown: threadAlive = 0; return;
-        case SendNext: takeNextFrame(); break;
-        case Write: WriteTx(); break;
-        case Comm: handleComm(); break;
-        case SerialDevice::kWaitTimeout: superviseReply(); break;
-        default: break; // the port failed: the next comm-event wait reports it
+        case Shutdown:
+            threadAlive = 0;
+            return;
+        case SendNext:
+            takeNextFrame();
+            break;
+        case Write:
+            WriteTx();
+            break;
+        case Comm:
+            handleComm();
+            break;
+        case SerialDevice::kWaitTimeout:
+            superviseReply();
+            break;
+        default:
+            break; // the port failed: the next comm-event wait reports it
         }
     }
 }
@@ -280,6 +302,8 @@ void CSerialPort::Impl::WriteTx() {
         ReportLinkFailure();
         return;
     }
+    if (FrameTap* t = tap.load())
+        t->onWrite(writeBuffer.data(), length);
     port.unlock();
     RxRecord[mark::AwaitingReply] = 1;
     titleShown = 0;
@@ -351,6 +375,8 @@ void CSerialPort::Impl::ReadReply() {
         }
 
         const bool ended = g_pCommand && g_pCommand->parse(1, &byte, 1) != 0;
+        if (FrameTap* t = tap.load())
+            t->onReadByte(byte, ended);
 
         if (TxRecord[mark::NotifySystemPanel] && g_pCommand) {
             if (MessageTarget* panel = g_pCommand->systemPanel()) {
@@ -461,9 +487,17 @@ void CSerialPort::Close() {
         g_pCommand->clearQueue();
 }
 
-void CSerialPort::setStatusSink(LinkStatusSink* sink) { m_impl->sink = sink; }
+void CSerialPort::setStatusSink(LinkStatusSink* sink) {
+    m_impl->sink = sink;
+}
 
-bool CSerialPort::isOpen() const { return m_impl->device.isOpen(); }
+bool CSerialPort::isOpen() const {
+    return m_impl->device.isOpen();
+}
+
+void CSerialPort::setFrameTap(FrameTap* tap) {
+    m_impl->tap = tap;
+}
 
 void CSerialPort::setSleeper(Sleeper sleeper) {
     m_impl->sleeper = sleeper ? sleeper : &defaultSleep;
