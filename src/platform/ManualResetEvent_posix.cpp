@@ -10,15 +10,16 @@
 
 namespace zel {
 
-ManualResetEvent::ManualResetEvent()
-    : m_native(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+ManualResetEvent::ManualResetEvent() : m_native(::eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
 
 ManualResetEvent::~ManualResetEvent() {
     if (m_native >= 0)
         ::close(static_cast<int>(m_native));
 }
 
-bool ManualResetEvent::valid() const { return m_native >= 0; }
+bool ManualResetEvent::valid() const {
+    return m_native >= 0;
+}
 
 bool ManualResetEvent::set() {
     if (m_native < 0)

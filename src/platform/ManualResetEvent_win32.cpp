@@ -6,7 +6,9 @@
 namespace zel {
 
 namespace {
-HANDLE handleOf(std::intptr_t native) { return reinterpret_cast<HANDLE>(native); }
+HANDLE handleOf(std::intptr_t native) {
+    return reinterpret_cast<HANDLE>(native);
+}
 } // namespace
 
 ManualResetEvent::ManualResetEvent()
@@ -17,9 +19,13 @@ ManualResetEvent::~ManualResetEvent() {
         ::CloseHandle(handleOf(m_native));
 }
 
-bool ManualResetEvent::valid() const { return m_native != 0; }
+bool ManualResetEvent::valid() const {
+    return m_native != 0;
+}
 
-bool ManualResetEvent::set() { return m_native && ::SetEvent(handleOf(m_native)) != 0; }
+bool ManualResetEvent::set() {
+    return m_native && ::SetEvent(handleOf(m_native)) != 0;
+}
 
 void ManualResetEvent::reset() {
     if (m_native)

@@ -126,7 +126,7 @@ void addExtraPorts(std::vector<SerialPortInfo>& list, const std::string& paths) 
         const std::string path = paths.substr(start, end - start);
         start = end + 1;
         // Listed while it exists: a simulator that closed its port is a pulled adapter.
-        struct stat st{};
+        struct stat st {};
         if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
             continue;
         SerialPortInfo info;
@@ -155,6 +155,8 @@ void EnumerateSerialPorts(std::vector<SerialPortInfo>& list) {
     EnumerateSerialPorts(list, roots);
 }
 
-std::string portOpenName(const std::string& openName) { return openName; }
+std::string portOpenName(const std::string& openName) {
+    return openName;
+}
 
 } // namespace zel

@@ -3,6 +3,7 @@
 #include "platform/PortDiscovery.h"
 
 #include <windows.h>
+// Needs the types of windows.h.
 #include <setupapi.h>
 
 #include <cstdio>
@@ -13,8 +14,8 @@ namespace zel {
 namespace {
 
 // {86E0D1E0-8089-11D0-9CE4-08003E301F73}: the COM-port device interface class.
-const GUID kComPortInterface = {0x86E0D1E0, 0x8089, 0x11D0,
-                                {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
+const GUID kComPortInterface = {
+    0x86E0D1E0, 0x8089, 0x11D0, {0x9C, 0xE4, 0x08, 0x00, 0x3E, 0x30, 0x1F, 0x73}};
 
 [[noreturn]] void fail(const char* format, DWORD code) {
     char text[128];
@@ -53,8 +54,7 @@ void fromDeviceInterfaces(std::vector<SerialPortInfo>& list) {
             if (!::SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_FRIENDLYNAME, nullptr,
                                                      friendly, sizeof friendly - 1, nullptr) ||
                 !::SetupDiGetDeviceRegistryPropertyA(set, &device, SPDRP_DEVICEDESC, nullptr,
-                                                     description, sizeof description - 1,
-                                                     nullptr))
+                                                     description, sizeof description - 1, nullptr))
                 continue;
 
             // "USB Serial Port (COM3)" -> COM3.
@@ -64,9 +64,8 @@ void fromDeviceInterfaces(std::vector<SerialPortInfo>& list) {
                 continue;
             const std::size_t close = name.find(')', open + 1);
             SerialPortInfo info;
-            info.openName = name.substr(open + 1, close == std::string::npos
-                                                      ? std::string::npos
-                                                      : close - open - 1);
+            info.openName = name.substr(open + 1, close == std::string::npos ? std::string::npos
+                                                                             : close - open - 1);
             info.description = reinterpret_cast<const char*>(description);
             if (!info.openName.empty())
                 list.push_back(std::move(info));
@@ -136,8 +135,8 @@ void fromRegistry(std::vector<SerialPortInfo>& list) {
                 continue;
             Key deviceClass;
             if (!deviceClass.open(bus.get(), className))
-                throw PortDiscoveryError(std::string("Could not read from HKLM\\Enum\\") +
-                                         busName + "\\" + className);
+                throw PortDiscoveryError(std::string("Could not read from HKLM\\Enum\\") + busName +
+                                         "\\" + className);
             char instanceName[129];
             for (DWORD i = 0; deviceClass.subKey(i, instanceName, 128); ++i) {
                 Key instance;
@@ -194,6 +193,8 @@ void EnumerateSerialPorts(std::vector<SerialPortInfo>& list, const PortDiscovery
     EnumerateSerialPorts(list);
 }
 
-std::string portOpenName(const std::string& openName) { return "\\\\.\\" + openName; }
+std::string portOpenName(const std::string& openName) {
+    return "\\\\.\\" + openName;
+}
 
 } // namespace zel

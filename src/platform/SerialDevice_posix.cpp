@@ -25,7 +25,9 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-bool isHangup(int err) { return err == EIO || err == ENXIO || err == ENODEV || err == EBADF; }
+bool isHangup(int err) {
+    return err == EIO || err == ENXIO || err == ENODEV || err == EBADF;
+}
 
 int pollRetrying(pollfd* fds, nfds_t n, Clock::time_point deadline) {
     for (;;) {
@@ -42,10 +44,10 @@ bool speedFor(int baud, speed_t& speed) {
         int baud;
         speed_t speed;
     };
-    static constexpr Entry table[] = {
-        {1200, B1200},     {2400, B2400},     {4800, B4800},   {9600, B9600},
-        {19200, B19200},   {38400, B38400},   {57600, B57600}, {115200, B115200},
-        {230400, B230400}, {460800, B460800}, {921600, B921600}};
+    static constexpr Entry table[] = {{1200, B1200},     {2400, B2400},     {4800, B4800},
+                                      {9600, B9600},     {19200, B19200},   {38400, B38400},
+                                      {57600, B57600},   {115200, B115200}, {230400, B230400},
+                                      {460800, B460800}, {921600, B921600}};
     for (const Entry& e : table) {
         if (e.baud == baud) {
             speed = e.speed;
@@ -162,7 +164,9 @@ void SerialDevice::close() {
     m_native->fd = -1;
 }
 
-bool SerialDevice::isOpen() const { return m_native->fd >= 0; }
+bool SerialDevice::isOpen() const {
+    return m_native->fd >= 0;
+}
 
 void SerialDevice::purge() {
     if (m_native->fd >= 0 && ::tcflush(m_native->fd, TCIOFLUSH) < 0 && isHangup(errno))
@@ -183,7 +187,9 @@ SerialDevice::CommWait SerialDevice::startCommWait() {
     return CommWait::Pending;
 }
 
-bool SerialDevice::commEventHasRxChar() const { return true; }
+bool SerialDevice::commEventHasRxChar() const {
+    return true;
+}
 
 void SerialDevice::resetCommEvent() {
     // The port is signalled exactly while characters wait; they are dropped by the purge
@@ -261,9 +267,10 @@ SerialResult SerialDevice::write(const std::uint8_t* data, std::size_t size) {
     if (m_native->fd < 0 || m_native->gone)
         return SerialResult::Gone;
     const auto& t = m_native->timeouts;
-    const auto deadline = Clock::now() + std::chrono::milliseconds(
-                                             t.writeTotalConstant +
-                                             t.writeTotalMultiplier * static_cast<std::uint32_t>(size));
+    const auto deadline =
+        Clock::now() +
+        std::chrono::milliseconds(t.writeTotalConstant +
+                                  t.writeTotalMultiplier * static_cast<std::uint32_t>(size));
     std::size_t done = 0;
     while (done < size) {
         const ssize_t r = ::write(m_native->fd, data + done, size - done);

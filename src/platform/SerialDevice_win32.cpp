@@ -3,6 +3,7 @@
 #include "platform/SerialDevice.h"
 
 #include <windows.h>
+// Needs the types of windows.h.
 #include <mmsystem.h>
 
 namespace zel {
@@ -29,7 +30,9 @@ std::string systemText(DWORD code) {
     return result;
 }
 
-HANDLE newEvent() { return ::CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+HANDLE newEvent() {
+    return ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
 
 void closeEvent(OVERLAPPED& ov) {
     if (ov.hEvent)
@@ -121,7 +124,9 @@ void SerialDevice::close() {
     ::timeEndPeriod(1);
 }
 
-bool SerialDevice::isOpen() const { return m_native->comm != INVALID_HANDLE_VALUE; }
+bool SerialDevice::isOpen() const {
+    return m_native->comm != INVALID_HANDLE_VALUE;
+}
 
 void SerialDevice::purge() {
     if (isOpen())
@@ -147,7 +152,9 @@ SerialDevice::CommWait SerialDevice::startCommWait() {
     return CommWait::Failed;
 }
 
-bool SerialDevice::commEventHasRxChar() const { return (m_native->eventMask & EV_RXCHAR) != 0; }
+bool SerialDevice::commEventHasRxChar() const {
+    return (m_native->eventMask & EV_RXCHAR) != 0;
+}
 
 void SerialDevice::resetCommEvent() {
     if (m_native->commOv.hEvent)
