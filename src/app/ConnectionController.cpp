@@ -12,13 +12,6 @@ namespace zel {
 
 namespace {
 
-constexpr int kBaud = 115200;
-constexpr char kParity = 'N';
-constexpr int kDataBits = 8;
-constexpr int kStopBits = 1;
-constexpr std::uint32_t kEventMask = 0x0009; // received characters, CTS
-constexpr std::uint32_t kWriteBufferSize = 512;
-
 void dropUnnamed(std::vector<SerialPortInfo>& list) {
     std::erase_if(list, [](const SerialPortInfo& p) { return p.openName.empty(); });
 }
@@ -109,8 +102,9 @@ void CConnectionController::listPorts(std::vector<SerialPortInfo>& list) {
 }
 
 bool CConnectionController::TryOpenPort() {
-    const bool opened = m_port.Open(&m_host.messageTarget(), portOpenName(m_portName), kBaud,
-                                    kParity, kDataBits, kStopBits, kEventMask, kWriteBufferSize);
+    const bool opened = m_port.Open(&m_host.messageTarget(), portOpenName(m_portName), kLinkBaud,
+                                    kLinkParity, kLinkDataBits, kLinkStopBits, kLinkEventMask,
+                                    kLinkWriteBufferSize);
     if (opened)
         g_bConnected = 1;
     return opened;
