@@ -77,9 +77,9 @@ void CFilter::setType(int t) {
     assert(t >= kPeaking && t <= kLowPass);
     type_ = t;
     if (t == kHighPass)
-        label_ = "H";
+        label_.assign(1, 'H');
     else if (t == kLowPass)
-        label_ = "L";
+        label_.assign(1, 'L');
     if (band_) {
         assert(t <= kHighShelf && "a band record holds a band type");
         band_->type = static_cast<std::uint8_t>(t);
