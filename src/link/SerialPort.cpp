@@ -82,6 +82,7 @@ struct CSerialPort::Impl {
 
     std::atomic<LinkStatusSink*> sink{nullptr};
     std::atomic<Sleeper> sleeper{&defaultSleep};
+    std::atomic<FrameTap*> tap{nullptr};
     // The title state already shown for the exchange in flight, so that a long reply such as
     // the dump changes the title once and not once per byte.
     int titleShown = 0;
@@ -301,6 +302,8 @@ void CSerialPort::Impl::WriteTx() {
         ReportLinkFailure();
         return;
     }
+    if (FrameTap* t = tap.load())
+        t->onWrite(writeBuffer.data(), length);
     port.unlock();
     RxRecord[mark::AwaitingReply] = 1;
     titleShown = 0;
@@ -372,6 +375,8 @@ void CSerialPort::Impl::ReadReply() {
         }
 
         const bool ended = g_pCommand && g_pCommand->parse(1, &byte, 1) != 0;
+        if (FrameTap* t = tap.load())
+            t->onReadByte(byte, ended);
 
         if (TxRecord[mark::NotifySystemPanel] && g_pCommand) {
             if (MessageTarget* panel = g_pCommand->systemPanel()) {
@@ -489,6 +494,8 @@ void CSerialPort::setStatusSink(LinkStatusSink* sink) {
 bool CSerialPort::isOpen() const {
     return m_impl->device.isOpen();
 }
+
+void CSerialPort::setFrameTap(FrameTap* tap) { m_impl->tap = tap; }
 
 void CSerialPort::setSleeper(Sleeper sleeper) {
     m_impl->sleeper = sleeper ? sleeper : &defaultSleep;

@@ -5,6 +5,7 @@
 #include "platform/MessageTarget.h"
 
 #include <chrono>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -33,6 +34,17 @@ inline constexpr int kLinkStopBits = 1;
 inline constexpr std::uint32_t kLinkEventMask = 0x0009; // EV_RXCHAR | EV_CTS
 inline constexpr std::uint32_t kLinkWriteBufferSize = 512;
 
+// Sees the bytes of the link on the port thread, for logs only: it must not block or wait
+// for the window thread.
+class FrameTap {
+public:
+    virtual ~FrameTap() = default;
+    // A frame was written.
+    virtual void onWrite(const std::uint8_t* bytes, std::size_t count) = 0;
+    // A reply byte was read; replyEnded when it completed the reply.
+    virtual void onReadByte(std::uint8_t byte, bool replyEnded) = 0;
+};
+
 class CSerialPort {
 public:
     CSerialPort();
@@ -58,6 +70,8 @@ public:
     // Every pause of the port thread goes through this; tests may record or shorten them.
     using Sleeper = void (*)(std::chrono::milliseconds);
     void setSleeper(Sleeper sleeper);
+    // Null (the default) taps nothing. Set before Start.
+    void setFrameTap(FrameTap* tap);
 
 private:
     struct Impl;

@@ -105,4 +105,9 @@ void syncSent() {
 
 void setCurveModelHooks(CurveModelHooks hooks) { g_hooks = hooks; }
 
+void reattachCurveModels() {
+    if (g_hooks.reattach)
+        g_hooks.reattach();
+}
+
 } // namespace zel

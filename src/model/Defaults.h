@@ -44,4 +44,8 @@ struct CurveModelHooks {
 };
 void setCurveModelHooks(CurveModelHooks hooks);
 
+// Re-attaches the scene-independent curve models without touching sentParams: a partial
+// mode load has already written its fields into both copies.
+void reattachCurveModels();
+
 } // namespace zel

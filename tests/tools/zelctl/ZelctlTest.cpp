@@ -1,0 +1,389 @@
+// zelctl end to end: every command against zel-sim on a real pseudo-terminal, with the
+// simulator's own parameter set as the judge.
+#include "link/DumpFrame.h"
+#include "model/Defaults.h"
+#include "model/FieldTable.h"
+#include "modes/ModeFile.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace zel {
+namespace {
+
+namespace fs = std::filesystem;
+using Bytes = std::vector<std::uint8_t>;
+
+std::string slurp(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+Bytes slurpBytes(const fs::path& p) {
+    const std::string s = slurp(p);
+    return {s.begin(), s.end()};
+}
+
+void spit(const fs::path& p, const Bytes& b) {
+    std::ofstream out(p, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(b.data()), static_cast<std::streamsize>(b.size()));
+}
+
+std::string shq(const std::string& s) {
+    std::string q = "'";
+    for (char c : s)
+        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return q + "'";
+}
+
+struct CtlRun {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+// A folder with one simulator in it; every program runs bounded in time.
+class Zelctl : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::mt19937_64 rng(static_cast<std::uint64_t>(
+            std::chrono::steady_clock::now().time_since_epoch().count()));
+        dir = fs::temp_directory_path() / ("zelctl-test-" + std::to_string(rng()));
+        fs::create_directories(dir);
+        port = (dir / "port").string();
+        fillDefaults(defaults);
+    }
+    void TearDown() override {
+        stopSim();
+        std::error_code ec;
+        fs::remove_all(dir, ec);
+    }
+
+    // Starts zel-sim with the extra arguments and waits for its ready line.
+    void startSim(const std::string& extra = "") {
+        const std::string cmd = "timeout 120 " + shq(ZELSIM_PATH) + " --link " + shq(port) +
+                                " --log " + shq((dir / "sim.log").string()) + " --dump-state " +
+                                shq((dir / "sim.state").string()) + " " + extra + " >" +
+                                shq((dir / "sim.out").string()) + " 2>&1 & echo $! >" +
+                                shq((dir / "sim.pid").string());
+        ASSERT_EQ(std::system(cmd.c_str()), 0);
+        for (int i = 0; i < 200; ++i) {
+            if (slurp(dir / "sim.out").find(" -> ") != std::string::npos)
+                return;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        FAIL() << "zel-sim did not start: " << slurp(dir / "sim.out");
+    }
+
+    // Ends the simulator (it writes its parameter set on the way out) and returns that set.
+    DeviceParams stopSim() {
+        DeviceParams state{};
+        if (!fs::exists(dir / "sim.pid"))
+            return state;
+        const std::string pid = slurp(dir / "sim.pid");
+        const std::string id = pid.substr(0, pid.find('\n'));
+        const std::string kill = "kill -TERM " + id + " 2>/dev/null";
+        const std::string alive = "kill -0 " + id + " 2>/dev/null";
+        std::system(kill.c_str());
+        fs::remove(dir / "sim.pid");
+        // It writes its parameter set on the way out.
+        for (int i = 0; i < 250 && std::system(alive.c_str()) == 0; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        const Bytes raw = slurpBytes(dir / "sim.state");
+        if (raw.size() == sizeof state)
+            std::memcpy(&state, raw.data(), sizeof state);
+        else
+            ADD_FAILURE() << "no simulator state written";
+        return state;
+    }
+
+    // Frames the simulator received, one log line each.
+    std::vector<std::string> simFramesReceived() {
+        std::vector<std::string> rx;
+        std::istringstream in(slurp(dir / "sim.log"));
+        for (std::string line; std::getline(in, line);)
+            if (line.find("RX") != std::string::npos)
+                rx.push_back(line);
+        return rx;
+    }
+
+    CtlRun zelctl(const std::string& args, const std::string& env = "") {
+        CtlRun r;
+        const fs::path out = dir / "ctl.out", err = dir / "ctl.err";
+        const std::string cmd = "cd " + shq(dir.string()) + " && ZEL_EXTRA_PORTS=" + shq(port) +
+                                " " + env + " timeout 60 " + shq(ZELCTL_PATH) + " " + args + " >" +
+                                shq(out.string()) + " 2>" + shq(err.string());
+        const int raw = std::system(cmd.c_str());
+        r.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+        r.out = slurp(out);
+        r.err = slurp(err);
+        return r;
+    }
+
+    // A mode file image of `p`, written into the test folder.
+    fs::path writeMode(const std::string& name, const DeviceParams& p) {
+        const ModeBytes b = encodeMode(p);
+        spit(dir / name, Bytes(b.begin(), b.end()));
+        return dir / name;
+    }
+
+    // A store unlike the defaults in many fields a device keeps.
+    DeviceParams distinctive() const {
+        DeviceParams p = defaults;
+        p.byteParam[2] = 55;
+        p.byteParam[12] = 99;
+        p.eqBand[3].gain = 300;
+        p.eqBand[40].freq = 200;
+        p.eqBand[75].q = 30;
+        p.filter[0].freq = 100;
+        p.filter[15].slope = 2;
+        p.timeParam[4] = 123;
+        p.compressor[3].ratio = 4;
+        p.eqBypass[0] = 0;
+        p.phase[9] = 1;
+        p.musicInputPort = 3;
+        p.volumeLimit[1] = 70;
+        p.dance.byteParam[3] = 77;
+        p.dance.eqBand[12].gain = 200;
+        p.danceEqBypass[2] = 0;
+        p.keyLockPassword[0] = 9;
+        p.adminPassword[5] = 1;
+        p.userMode = 1;
+        return p;
+    }
+
+    // The fields the processor holds and sends back in its dump.
+    static std::vector<const Field*> deviceFields() {
+        std::vector<const Field*> v;
+        for (const Field& f : allFields())
+            if ((f.delivery == Delivery::ChangeDetector || f.delivery == Delivery::Command) &&
+                !f.isText() && f.offset >= kModeStoreFirstByte)
+                v.push_back(&f);
+        return v;
+    }
+
+    fs::path dir;
+    std::string port;
+    DeviceParams defaults{};
+};
+
+std::string firstLine(const std::string& s) {
+    return s.substr(0, s.find('\n'));
+}
+
+TEST_F(Zelctl, PullWritesTheSimulatorsParametersWithDefaultsOutsideTheDump) {
+    DeviceParams state = distinctive();
+    state.outputSolo[1] = 1; // never in a dump: the pulled file keeps the default
+    startSim("--state " + shq(writeMode("start.dat", state).string()));
+    const CtlRun r = zelctl("pull --port " + shq(port) + " pulled.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(r.err.empty()) << r.err;
+    const DeviceParams sim = stopSim();
+
+    // What the program's store holds after the dump of the simulator's set.
+    DeviceParams expected = defaults;
+    std::vector<std::uint8_t> frame(2048);
+    buildDumpFrame(sim, frame.data(), frame.size());
+    loadDumpPayload(expected, frame.data());
+    const ModeBytes want = encodeMode(expected);
+    EXPECT_EQ(slurpBytes(dir / "pulled.dat"), Bytes(want.begin(), want.end()));
+    DeviceParams pulled{};
+    ASSERT_TRUE(decodeMode(slurpBytes(dir / "pulled.dat"), pulled));
+    EXPECT_EQ(pulled.byteParam[12], 99);
+    EXPECT_EQ(pulled.outputSolo[1], 0);
+}
+
+TEST_F(Zelctl, PushAllLeavesTheSimulatorWithTheFilesParameters) {
+    startSim();
+    const DeviceParams file = distinctive();
+    const CtlRun r = zelctl("push " + shq(writeMode("m.dat", file).string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const DeviceParams sim = stopSim();
+    for (const Field* f : deviceFields())
+        EXPECT_EQ(readField(sim, *f), readField(file, *f)) << f->name;
+}
+
+TEST_F(Zelctl, PushOfOnePartChangesOnlyThatPart) {
+    startSim();
+    const DeviceParams file = distinctive();
+    const CtlRun r = zelctl("push --part 1 " + shq(writeMode("m.dat", file).string()));
+    ASSERT_EQ(r.status, 0) << r.err;
+    const DeviceParams sim = stopSim();
+    std::vector<bool> music(kDeviceParamsSize);
+    for (const StoreRange& range : modePartRanges(PartMusic))
+        for (std::size_t i = 0; i < range.size; ++i)
+            music[range.offset + i] = true;
+    for (const Field* f : deviceFields()) {
+        const DeviceParams& from = music[f->offset] ? file : defaults;
+        EXPECT_EQ(readField(sim, *f), readField(from, *f)) << f->name;
+    }
+    // The music limit of 70 came with the mode, but only the system part applies limits:
+    // the simulator keeps its own.
+    EXPECT_EQ(sim.volumeLimit[1], defaults.volumeLimit[1]);
+}
+
+TEST_F(Zelctl, SetChangesExactlyTheNamedFields) {
+    startSim();
+    const CtlRun r = zelctl("set 'eqBand[5].gain=300' 'byteParam[12]=99' 'volumeLimit[3]=50' "
+                            "'masterVolume[1]=80' 'keyLockPassword[0]=5' 'keyLockPassword[3]=7' "
+                            "'timeParam[3]=42' 'modeName[2]=KTV 3'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const DeviceParams sim = stopSim();
+
+    DeviceParams expected = defaults;
+    expected.eqBand[5].gain = 300;
+    expected.byteParam[12] = 99;
+    expected.volumeLimit[3] = 50;
+    setMasterVolume(expected, 1, 50); // clipped to the new microphone limit
+    expected.keyLockPassword[0] = 5;
+    expected.keyLockPassword[3] = 7;
+    expected.timeParam[3] = 42;
+    std::memcpy(expected.modeName[2], "KTV 3               ", 20);
+    expected.currentMode = sim.currentMode; // the device's own business
+    for (const Field& f : allFields()) {
+        if (f.isText())
+            EXPECT_EQ(readText(sim, f), readText(expected, f)) << f.name;
+        else
+            EXPECT_EQ(readField(sim, f), readField(expected, f)) << f.name;
+    }
+    // The four digits travel in one password frame.
+    int passwordFrames = 0;
+    for (const std::string& line : simFramesReceived())
+        passwordFrames += line.find("FF 55 04 32") != std::string::npos;
+    EXPECT_EQ(passwordFrames, 1);
+}
+
+TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
+    startSim();
+    DeviceParams p = defaults;
+    Bytes truncated;
+    {
+        const ModeBytes b = encodeMode(p);
+        truncated.assign(b.begin(), b.end() - 1);
+    }
+    spit(dir / "short.dat", truncated);
+    Bytes badMagic(truncated);
+    badMagic.push_back(0);
+    badMagic[8] = '1';
+    spit(dir / "magic.dat", badMagic);
+
+    struct Case {
+        const char* args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"set 'nosuch[1]=3'", "unknown field 'nosuch[1]'"},
+        {"set 'scene=3'", "scene=3 is out of range (0..2)"},
+        {"set 'eqBand[5].gain=361'", "out of range"},
+        {"set 'byteParam[12]=x'", "not a decimal number"},
+        {"set 'masterMute[0]=1'", "follows the master volume"},
+        {"set 'outputSolo[2]=1'", "never receives it"},
+        {"set 'byteParam[12]=5' 'scene=9'", "scene=9 is out of range"},
+        {"set 'modeName[0]=123456789012345678901'", "at most 20 characters"},
+        {"push short.dat", "short.dat is not a mode file"},
+        {"push magic.dat", "magic.dat is not a mode file"},
+        {"push missing.dat", "cannot read the mode file missing.dat"},
+        {"push --part 6 short.dat", "--part must be 0..5"},
+        {"show short.dat", "not a mode file"},
+        {"curve short.dat 0", "not a mode file"},
+        {"curve magic.dat 15", "BLOCK must be an EQ block number 0..14"},
+        {"pull no/such/folder/x.dat", "does not exist"},
+        {"frobnicate", "unknown command 'frobnicate'"},
+        {"", "no command given"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const CtlRun r = zelctl(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+        EXPECT_EQ(r.err.rfind("zelctl: ", 0), 0u);
+    }
+    EXPECT_TRUE(simFramesReceived().empty()) << "nothing reached the simulator";
+    EXPECT_FALSE(fs::exists(dir / "no"));
+}
+
+TEST_F(Zelctl, NoProcessorIsExitOne) {
+    // No such port.
+    CtlRun r = zelctl("set --port " + shq((dir / "nothing").string()) + " 'scene=2'");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_NE(r.err.find("cannot open"), std::string::npos) << r.err;
+    EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
+
+    // A port whose device never answers the probe: only the probe goes out.
+    startSim("--silent");
+    r = zelctl("pull --port " + shq(port) + " x.dat");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(firstLine(r.err), "zelctl: no processor answered on " + port) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "x.dat"));
+    for (const std::string& line : simFramesReceived())
+        EXPECT_NE(line.find("FF 55 03 30 00 33"), std::string::npos) << line;
+}
+
+TEST_F(Zelctl, PortsListsTheSimulatorAndSkipsMissingExtraPorts) {
+    startSim();
+    const CtlRun r =
+        zelctl("ports", "ZEL_EXTRA_PORTS=" + shq((dir / "gone").string() + ":" + port));
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find(port + "\t"), std::string::npos) << r.out;
+    EXPECT_EQ(r.out.find((dir / "gone").string()), std::string::npos) << r.out;
+}
+
+TEST_F(Zelctl, ShowAndCurveReadAModeFile) {
+    DeviceParams p = defaults;
+    std::memcpy(p.modeName[0], "KTV 1               ", 20);
+    p.eqBand[5].gain = 300; // +6 dB at the band's frequency
+    p.filter[15].slope = 3;
+    const fs::path file = writeMode("m.dat", p);
+
+    CtlRun r = zelctl("show m.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.out.find("\nmodeName[0]=\"KTV 1\"\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\neqBand[5].gain=300 "), std::string::npos);
+    EXPECT_NE(r.out.find("\nfilter[15].slope=3"), std::string::npos);
+    EXPECT_NE(r.out.find("\ndance.eqBand[12].freq="), std::string::npos);
+    EXPECT_EQ(r.out.find("masterVolume"), std::string::npos) << "not part of a mode file";
+
+    r = zelctl("curve m.dat 0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::istringstream in(r.out);
+    int lines = 0;
+    double peak = -1e9, peakHz = 0;
+    for (std::string line; std::getline(in, line); ++lines) {
+        double hz = 0, db = 0;
+        ASSERT_EQ(std::sscanf(line.c_str(), "%lf %lf", &hz, &db), 2) << line;
+        if (db > peak) {
+            peak = db;
+            peakHz = hz;
+        }
+    }
+    EXPECT_EQ(lines, 420);
+    EXPECT_NEAR(peak, 6.0, 0.2);
+    EXPECT_NEAR(peakHz, 779, 30);
+
+    // The Dance bank of the music block is flat.
+    r = zelctl("curve m.dat 0 --bank dance");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out.find(" 5."), std::string::npos);
+}
+
+TEST_F(Zelctl, HelpForTheToolAndEachCommand) {
+    for (const char* args : {"--help", "set --help", "push --help", "curve --help"}) {
+        const CtlRun r = zelctl(args);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_EQ(r.out.rfind("usage: zelctl", 0), 0u) << args;
+    }
+}
+
+} // namespace
+} // namespace zel

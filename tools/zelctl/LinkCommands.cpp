@@ -1,0 +1,179 @@
+// ports, pull, push and set: every input is checked before a port is opened.
+#include "LinkCommands.h"
+
+#include "FileCommands.h"
+#include "Inputs.h"
+#include "LinkSession.h"
+#include "Terminal.h"
+#include "eq/CurveModels.h"
+#include "model/Defaults.h"
+#include "modes/ModeFile.h"
+#include "modes/ModeLibrary.h"
+#include "modes/ModePaths.h"
+#include "platform/PortDiscovery.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <mutex>
+#include <vector>
+
+namespace zel::ctl {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Time for the search and the dump, and for the longest exchange that follows (an upload
+// of 347 frames takes a few seconds at 115200 baud).
+constexpr auto kConnectLimit = 30s;
+constexpr auto kIdleLimit = 120s;
+
+// Mode-library messages become stderr lines.
+class StderrUi : public ModeUi {
+public:
+    void message(const std::string& text) override {
+        std::fprintf(stderr, "zelctl: %s\n", text.c_str());
+        ++messages;
+    }
+    bool confirm(const std::string&) override { return true; }
+    int messages = 0;
+};
+
+// The store the tool starts from: the factory defaults, with the curve models built so a
+// mode load re-attaches them exactly as in the program.
+void startStore() {
+    installCurveModels();
+    initDefaults();
+}
+
+} // namespace
+
+int runPorts(const ZelctlOptions&) {
+    std::vector<SerialPortInfo> list;
+    std::string error;
+    try {
+        EnumerateSerialPorts(list);
+    } catch (const PortDiscoveryError& e) {
+        error = e.what();
+    }
+    for (const SerialPortInfo& p : list)
+        if (!p.openName.empty())
+            std::printf("%s\t%s\n", p.openName.c_str(), p.description.c_str());
+    std::fflush(stdout);
+    if (!error.empty())
+        return fail(kExitLink, "port discovery failed: " + error);
+    return kExitOk;
+}
+
+int runPull(const ZelctlOptions& options) {
+    const std::string& file = options.args[0];
+    std::string error;
+    if (!checkWritable(file, error))
+        return fail(kExitUsage, error);
+
+    startStore();
+    CLinkSession session(options.verbose);
+    if (!session.connect(options.port, kConnectLimit))
+        return fail(kExitLink, session.error());
+    ModeBytes image;
+    {
+        std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+        image = encodeMode(liveParams);
+    }
+    session.close();
+    if (!writeModeFile(pathFromUtf8(file), image))
+        return fail(kExitUsage, "cannot write " + file);
+    return kExitOk;
+}
+
+int runPush(const ZelctlOptions& options) {
+    const std::string& file = options.args[0];
+    DeviceParams checked{};
+    std::string error;
+    if (!readModeInput(file, checked, error))
+        return fail(kExitUsage, error);
+
+    startStore();
+    CLinkSession session(options.verbose);
+    if (!session.connect(options.port, kConnectLimit))
+        return fail(kExitLink, session.error());
+
+    StderrUi ui;
+    CModeLibrary library(ui, pathFromUtf8(file).parent_path());
+    if (library.uploadModeFile(pathFromUtf8(file), options.part) != 1)
+        return kExitUsage; // the file changed since it was checked; the message is out
+
+    const bool showProgress = stderrIsTerminal();
+    const auto total = static_cast<int>(kUploadFrameCount);
+    int lastShown = -1;
+    auto progress = [&] {
+        if (!showProgress)
+            return;
+        int answered;
+        {
+            std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+            answered = session.uploadDone()
+                           ? total
+                           : std::clamp(total - session.command().queuedCount() - 1, 0, total);
+        }
+        if (answered != lastShown) {
+            std::fprintf(stderr, "\rzelctl: upload %d/%d", answered, total);
+            lastShown = answered;
+        }
+    };
+    const bool idle = session.waitIdle(kIdleLimit, progress);
+    if (showProgress)
+        std::fputc('\n', stderr);
+    if (!idle)
+        return fail(kExitLink, session.error());
+    if (!session.uploadDone())
+        return fail(kExitLink, "the processor did not confirm the end of the upload");
+    return kExitOk;
+}
+
+int runSet(const ZelctlOptions& options) {
+    std::vector<Assignment> assignments;
+    for (const std::string& arg : options.args) {
+        Assignment a;
+        std::string error;
+        if (!parseAssignment(arg, a, error))
+            return fail(kExitUsage, error);
+        assignments.push_back(a);
+    }
+
+    startStore();
+    CLinkSession session(options.verbose);
+    if (!session.connect(options.port, kConnectLimit))
+        return fail(kExitLink, session.error());
+
+    {
+        // One hold of the lock: the change detector's next turn sees every field at once.
+        std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+        std::vector<std::pair<int, int>> commands; // (code, mode) once each, in given order
+        for (const Assignment& a : assignments) {
+            if (a.field->isText())
+                writeText(liveParams, *a.field, a.text);
+            else
+                writeField(liveParams, *a.field, a.value);
+            if (a.field->delivery == Delivery::Command) {
+                const int arg = a.field->command == cmd::ModeName ? a.field->deviceIndex : 0;
+                const std::pair<int, int> c{a.field->command, arg};
+                if (std::find(commands.begin(), commands.end(), c) == commands.end())
+                    commands.push_back(c);
+            }
+        }
+        // A master volume never goes above its limit, as with the main window's sliders.
+        for (int i = 0; i < 3; ++i) {
+            const std::uint8_t limit = liveParams.volumeLimit[2 * i + 1];
+            if (liveParams.masterVolume[i] > limit)
+                setMasterVolume(i, limit);
+        }
+        for (const auto& [code, arg] : commands)
+            session.controller().SendCommand(code, arg);
+    }
+    if (!session.waitIdle(kIdleLimit))
+        return fail(kExitLink, session.error());
+    return kExitOk;
+}
+
+} // namespace zel::ctl

@@ -1,0 +1,30 @@
+// ZelctlOptions: the command line of zelctl, parsed and checked before any port is opened.
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace zel::ctl {
+
+// Exit statuses.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitLink = 1;  // no processor answered, or the link failed
+inline constexpr int kExitUsage = 2; // bad usage or bad input; nothing was sent
+
+struct ZelctlOptions {
+    std::string command; // ports, pull, push, set, show, curve; empty with --help alone
+    std::string port;    // --port NAME; empty: search the ports in discovery order
+    int part = 0;        // push --part N
+    std::string bank;    // curve --bank singing|dance; empty: the file's scene
+    bool verbose = false;
+    bool help = false;
+    std::vector<std::string> args; // the positional arguments after the command
+};
+
+// Parses argv; returns an empty string, or one line saying what is wrong.
+std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out);
+
+// The usage text of the whole tool, or of one command.
+const char* usageText(const std::string& command);
+
+} // namespace zel::ctl
