@@ -357,6 +357,18 @@ int CCommand::nextChange() {
             if (std::memcmp(value, sentGroup + at, g.size) == 0)
                 continue;
 
+            std::memset(&TxRecord[kFrameAreaSize], 0, kMarksSize); // no marks on these
+            const int bank = paramSceneBank(group, k);
+            if (bank != 0 && sentParams.scene != bank) {
+                // The device applies this frame to the bank of the last scene frame it got:
+                // switch it to the field's bank first (after a scene copy, or an edit made
+                // before the new scene went out), or the value lands in the other bank.
+                const auto scene = static_cast<std::uint8_t>(bank);
+                buildParamFrame(TxRecord, ParamGroup::Scene, 0, &scene);
+                sentParams.scene = scene;
+                return 1;
+            }
+
             std::uint8_t wire[8];
             std::memcpy(wire, value, g.size);
             if (group == ParamGroup::MasterMute) {
@@ -364,7 +376,6 @@ int CCommand::nextChange() {
                 const std::uint8_t volume = liveParams.masterVolume[k];
                 wire[0] = value[0] ? std::uint8_t{0} : volume;
             }
-            std::memset(&TxRecord[kFrameAreaSize], 0, kMarksSize); // no marks on these
             buildParamFrame(TxRecord, group, k, wire);
             std::memcpy(sentGroup + at, value, g.size);
             return 1;

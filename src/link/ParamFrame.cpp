@@ -58,6 +58,30 @@ static_assert(offsetof(DeviceParams, musicInputGain) == offsetof(DeviceParams, m
 
 } // namespace
 
+int paramSceneBank(ParamGroup group, int element) {
+    const int index = paramIndex(group, element);
+    switch (group) {
+    case ParamGroup::DanceByteParam:
+    case ParamGroup::DanceEqBand:
+    case ParamGroup::DanceFilter:
+    case ParamGroup::DanceEqBypass:
+    case ParamGroup::DancePhase:
+        return 2;
+    case ParamGroup::ByteParam:
+        return index >= 10 && index <= 25 ? 1 : 0;
+    case ParamGroup::EqBand:
+        return index <= 9 || (index >= 70 && index <= 92) ? 1 : 0;
+    case ParamGroup::Filter:
+        return index == 0 || index == 3 || index == 4 || index == 15 ? 1 : 0;
+    case ParamGroup::EqBypass:
+        return index == 0 || (index >= 7 && index <= 10) ? 1 : 0;
+    case ParamGroup::Phase:
+        return index >= 8 && index <= 23 ? 1 : 0;
+    default:
+        return 0;
+    }
+}
+
 const ParamGroupInfo& paramGroupInfo(ParamGroup group) {
     return kGroups[static_cast<std::size_t>(group)];
 }

@@ -53,6 +53,11 @@ const ParamGroupInfo& paramGroupInfo(ParamGroup group);
 // The device index that element `element` of `group` travels with.
 std::uint8_t paramIndex(ParamGroup group, int element);
 
+// The scene bank an element belongs to on the device: 0 for a field of no scene, 1 for a
+// Singing field that has a Dance copy, 2 for a Dance copy. The device applies a frame of
+// either bank to the bank of the last scene frame it received.
+int paramSceneBank(ParamGroup group, int element);
+
 // Builds the short frame of element `element` of `group` carrying `data` (the group's `size`
 // bytes as they go on the wire) into bytes 0 .. L + 2 of `record` and its checksum copy;
 // returns the frame length. The marks of `record` are left as they are.

@@ -51,7 +51,8 @@ TEST_F(ChangeDetectorTest, MasterVolumeGoesOutTwiceFirstForTheMuteThenForTheLeve
 struct SingleChange {
     const char* name;
     std::function<void(DeviceParams&)> edit;
-    const char* frame; // nullptr: never sent by the detector
+    const char* frame;      // nullptr: never sent by the detector
+    std::uint8_t scene = 1; // the scene the PC and the device are both in
 };
 
 TEST_F(ChangeDetectorTest, OneEditMakesOneFrameAndBringsSentParamsInStep) {
@@ -59,11 +60,11 @@ TEST_F(ChangeDetectorTest, OneEditMakesOneFrameAndBringsSentParamsInStep) {
         {"EQ band gain sends the whole band", [](DeviceParams& p) { p.eqBand[5].gain = 0x0102; },
          "FF 55 09 03 05 BF 00 02 01 0A 00 DD"},
         {"Dance filter 3 travels as filter 15",
-         [](DeviceParams& p) { p.dance.filter[3].slope = 2; }, "FF 55 07 04 0F 8F 00 02 00 AB"},
+         [](DeviceParams& p) { p.dance.filter[3].slope = 2; }, "FF 55 07 04 0F 8F 00 02 00 AB", 2},
         {"Dance byte 15 travels as index 25", [](DeviceParams& p) { p.dance.byteParam[15] = 7; },
-         "FF 55 04 02 19 07 26"},
+         "FF 55 04 02 19 07 26", 2},
         {"Dance band 12 travels as band 72", [](DeviceParams& p) { p.dance.eqBand[12].type = 1; },
-         "FF 55 09 03 48 9B 00 F0 00 0A 01 EA"},
+         "FF 55 09 03 48 9B 00 F0 00 0A 01 EA", 2},
         {"either music input field sends both", [](DeviceParams& p) { p.musicInputGain = 1; },
          "FF 55 04 31 00 01 36"},
         {"scene alone", [](DeviceParams& p) { p.scene = 2; }, "FF 55 03 3A 02 3F"},
@@ -75,6 +76,7 @@ TEST_F(ChangeDetectorTest, OneEditMakesOneFrameAndBringsSentParamsInStep) {
     };
     for (const auto& c : cases) {
         fillDefaults(liveParams);
+        liveParams.scene = c.scene;
         sentParams = liveParams;
         c.edit(liveParams);
         const auto frames = runUntilIdle();
@@ -89,15 +91,17 @@ TEST_F(ChangeDetectorTest, OneEditMakesOneFrameAndBringsSentParamsInStep) {
 }
 
 TEST_F(ChangeDetectorTest, ARunOfEditsLeavesInWalkOrderEachOnceWithItsLatestValue) {
-    // Edited in an order unrelated to the walk; several edited twice before their turn.
+    // The PC and the device in the Dance scene; edits made in an order unrelated to the walk,
+    // several edited twice before their turn.
     liveParams.scene = 2;
+    sentParams.scene = 2;
     liveParams.volumeLimit[5] = 60;
     liveParams.phase[3] = 1;
     liveParams.eqBypass[14] = 1;
     liveParams.timeParam[2] = 500;
     liveParams.timeParam[2] = 0x0102;
     liveParams.dance.filter[0].freq = 20;
-    liveParams.filter[15].userQ = 4;
+    liveParams.filter[14].userQ = 4;
     liveParams.eqBand[100].q = 40;
     liveParams.eqBand[100].q = 41;
     liveParams.dance.byteParam[0] = 3;
@@ -110,16 +114,63 @@ TEST_F(ChangeDetectorTest, ARunOfEditsLeavesInWalkOrderEachOnceWithItsLatestValu
         "FF 55 04 02 21 05 2C",                // byteParam[33]
         "FF 55 04 02 0A 03 13",                // dance.byteParam[0] as index 10
         "FF 55 09 03 64 07 01 F0 00 29 00 91", // eqBand[100], its latest q
-        "FF 55 07 04 0F 8F 00 00 04 AD",       // filter[15]
+        "FF 55 07 04 0E 2A 01 00 04 48",       // filter[14]
         "FF 55 07 04 00 14 00 00 00 1F",       // dance.filter[0] after every Singing filter
         "FF 55 05 05 02 02 01 0F",             // timeParam[2], its latest value
         "FF 55 04 09 0E 01 1C",                // eqBypass[14]
         "FF 55 04 0B 03 01 13",                // phase[3]
         "FF 55 04 36 05 3D 7C",                // volumeLimit[5], its latest value
-        "FF 55 03 3A 02 3F",                   // scene, last of all
     };
     EXPECT_EQ(runUntilIdle(), walkOrder);
     EXPECT_EQ(std::memcmp(&liveParams, &sentParams, sizeof liveParams), 0);
+}
+
+// A scene-dependent frame lands in the bank of the last scene frame the device received, so
+// a field of the other bank goes out behind a scene frame that selects its bank, and the
+// scene the PC shows follows once everything else is in step.
+TEST_F(ChangeDetectorTest, AFieldOfTheOtherBankIsSentWithTheDeviceInThatBank) {
+    struct Case {
+        const char* name;
+        std::uint8_t liveScene, deviceScene;
+        std::function<void(DeviceParams&)> edit;
+        std::vector<std::string> frames;
+    };
+    const Case cases[] = {
+        {"Dance edit while singing (a scene copy)",
+         1,
+         1,
+         [](DeviceParams& p) { p.dance.filter[3].slope = 2; },
+         {"FF 55 03 3A 02 3F", "FF 55 07 04 0F 8F 00 02 00 AB", "FF 55 03 3A 01 3E"}},
+        {"Dance edit made before the new scene went out",
+         2,
+         1,
+         [](DeviceParams& p) { p.dance.byteParam[15] = 7; },
+         {"FF 55 03 3A 02 3F", "FF 55 04 02 19 07 26"}},
+        {"Singing edit made before the switch to Dance went out",
+         2,
+         1,
+         [](DeviceParams& p) { p.byteParam[10] = 5; },
+         {"FF 55 04 02 0A 05 15", "FF 55 03 3A 02 3F"}},
+        {"Singing edit in Auto",
+         0,
+         0,
+         [](DeviceParams& p) { p.eqBand[0].type = 1; },
+         {"FF 55 03 3A 01 3E", "FF 55 09 03 00 0B 00 F0 00 0A 01 12", "FF 55 03 3A 00 3D"}},
+        {"a field of no scene needs no switch",
+         0,
+         0,
+         [](DeviceParams& p) { p.byteParam[9] = 4; },
+         {"FF 55 04 02 09 04 13"}},
+    };
+    for (const Case& c : cases) {
+        fillDefaults(liveParams);
+        sentParams = liveParams;
+        liveParams.scene = c.liveScene;
+        sentParams.scene = c.deviceScene;
+        c.edit(liveParams);
+        EXPECT_EQ(runUntilIdle(), c.frames) << c.name;
+        EXPECT_EQ(std::memcmp(&liveParams, &sentParams, sizeof liveParams), 0) << c.name;
+    }
 }
 
 TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
