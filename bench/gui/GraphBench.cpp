@@ -71,8 +71,7 @@ void setBypass(bool on) {
 
 void sendMouse(CFStatic& g, QEvent::Type type, QPoint at, Qt::MouseButton button,
                Qt::MouseButtons buttons) {
-    QMouseEvent e(type, QPointF(at), g.mapToGlobal(QPointF(at)), button, buttons,
-                  Qt::NoModifier);
+    QMouseEvent e(type, QPointF(at), g.mapToGlobal(QPointF(at)), button, buttons, Qt::NoModifier);
     QCoreApplication::sendEvent(&g, &e);
 }
 

@@ -207,8 +207,7 @@ CFilter* CFStatic::emphasised() const {
     if (m_highlightIndex < 0)
         return m_selected;
     // A strip may name a band the block does not have (a spare strip); emphasise nothing.
-    return m_highlightIndex < m_activeEq->size() ? m_activeEq->filterAt(m_highlightIndex)
-                                                 : nullptr;
+    return m_highlightIndex < m_activeEq->size() ? m_activeEq->filterAt(m_highlightIndex) : nullptr;
 }
 
 void CFStatic::prepareFrame(qreal density) {
@@ -381,10 +380,9 @@ void CFStatic::refreshGridLayer() {
     bool same = !m_gridLayer.isNull();
     for (std::size_t k = 0; k < m_companionEq.size() && same; ++k) {
         const CKTVEQ* companion = m_companionEq[k];
-        same = companion ? m_gridLayerHasCurve[k] &&
-                               std::memcmp(m_gridLayerCurves[k].data(),
-                                           companion->sumCurve().data(),
-                                           sizeof(m_gridLayerCurves[k])) == 0
+        same = companion ? m_gridLayerHasCurve[k] && std::memcmp(m_gridLayerCurves[k].data(),
+                                                                 companion->sumCurve().data(),
+                                                                 sizeof(m_gridLayerCurves[k])) == 0
                          : !m_gridLayerHasCurve[k];
     }
     if (same)
