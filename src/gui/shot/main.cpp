@@ -1,11 +1,14 @@
-// zel-shot: renders every drawn image and a gallery of the value widgets to PNG files, at
-// 100 % and 200 %, without a display. Usage: zel-shot [output folder]
+// zel-shot: renders every drawn image, a gallery of the value widgets and a row of band strips
+// to PNG files, at 100 % and 200 %, without a display. Usage: zel-shot [output folder]
+#include "eq/Filter.h"
 #include "gui/PaintDensity.h"
 #include "gui/WidgetShot.h"
+#include "gui/eq/FilterDlg.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
 #include "gui/widgets/BitmapSlider.h"
+#include "gui/widgets/FontLabel.h"
 #include "gui/widgets/NumEdit.h"
 
 #include <QApplication>
@@ -15,6 +18,7 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <array>
 #include <cstdio>
 #include <memory>
 
@@ -161,6 +165,46 @@ std::unique_ptr<QWidget> gallery() {
     return root;
 }
 
+// Five band strips as a page lines them up, on band records of their own: one of each type,
+// band 2 selected on its page, band 4 with its gain entry focused, band 5 disabled (a music
+// or output page while the scene is Auto).
+struct StripRow {
+    std::array<EqBand, 5> bands{};
+    std::array<CFilter, 5> filters;
+    std::unique_ptr<QWidget> root;
+    std::array<CFilterDlg*, 5> strips{};
+};
+
+std::unique_ptr<StripRow> stripRow() {
+    auto row = std::make_unique<StripRow>();
+    // freq index, gain index, Q index, type
+    const int values[5][4] = {
+        {11, 240, 16, 1}, {83, 300, 9, 0}, {155, 120, 40, 0}, {227, 360, 0, 0}, {299, 0, 100, 2}};
+    row->root.reset(panel());
+    for (int i = 0; i < 5; ++i) {
+        EqBand& b = row->bands[static_cast<std::size_t>(i)];
+        b.freq = static_cast<std::uint16_t>(values[i][0]);
+        b.gain = static_cast<std::uint16_t>(values[i][1]);
+        b.q = static_cast<std::uint8_t>(values[i][2]);
+        b.type = static_cast<std::uint8_t>(values[i][3]);
+        CFilter& f = row->filters[static_cast<std::size_t>(i)];
+        f.setCode(i + 1);
+        f.bindBand(&b);
+        auto* strip = new CFilterDlg(row->root.get());
+        strip->move(i * (strip->stripWidth() + 2), 2);
+        strip->setBandIndex(i);
+        strip->attachFilter(&f);
+        strip->refreshStrip();
+        row->strips[static_cast<std::size_t>(i)] = strip;
+    }
+    const CFilterDlg* first = row->strips[0];
+    row->root->resize(5 * (first->stripWidth() + 2), first->stripHeight() + 4);
+    row->strips[1]->highlight(true);
+    row->strips[3]->gainSlider()->setFocusHighlight(true);
+    row->strips[4]->enableStrip(false);
+    return row;
+}
+
 bool save(QWidget& w, const QString& path, qreal scale) {
     QString error;
     if (!saveWidgetPng(w, path, scale, &error)) {
@@ -181,9 +225,11 @@ int main(int argc, char** argv) {
                                  : QDir::temp().filePath(QStringLiteral("zel-shot"));
     bool ok = true;
     const auto widgets = gallery();
+    const auto strips = stripRow();
     for (qreal scale : {1.0, 2.0}) {
         const QString suffix = QStringLiteral("@%1x.png").arg(scale);
         ok &= save(*widgets, out + QStringLiteral("/widgets") + suffix, scale);
+        ok &= save(*strips->root, out + QStringLiteral("/strips") + suffix, scale);
         for (const BitmapArt& art : bitmapArt()) {
             BitmapFace face(art.id);
             ok &= save(face, out + QStringLiteral("/bitmap-%1").arg(art.id) + suffix, scale);
