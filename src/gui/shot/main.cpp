@@ -8,6 +8,7 @@
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
 #include "gui/widgets/BitmapSlider.h"
+#include "gui/widgets/DropListButton.h"
 #include "gui/widgets/FontLabel.h"
 #include "gui/widgets/NumEdit.h"
 
@@ -15,6 +16,7 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QVBoxLayout>
 
@@ -230,6 +232,12 @@ int main(int argc, char** argv) {
         const QString suffix = QStringLiteral("@%1x.png").arg(scale);
         ok &= save(*widgets, out + QStringLiteral("/widgets") + suffix, scale);
         ok &= save(*strips->root, out + QStringLiteral("/strips") + suffix, scale);
+        // The type list as it drops from band 3, over a row that shows that button open.
+        CDropListButton* type = strips->strips[2]->typeButton();
+        type->showList();
+        ok &= save(*strips->root, out + QStringLiteral("/strips-open") + suffix, scale);
+        ok &= save(*type->list(), out + QStringLiteral("/strips-list") + suffix, scale);
+        type->list()->hide();
         for (const BitmapArt& art : bitmapArt()) {
             BitmapFace face(art.id);
             ok &= save(face, out + QStringLiteral("/bitmap-%1").arg(art.id) + suffix, scale);
