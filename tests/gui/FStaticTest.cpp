@@ -7,7 +7,10 @@
 #include "gui/DialogUnits.h"
 #include "gui/WidgetShot.h"
 #include "gui/eq/FStatic.h"
+#include "gui/eq/FilterDlg.h"
+#include "gui/eq/GraphRedrawTarget.h"
 #include "gui/widgets/BitmapSlider.h"
+#include "gui/widgets/DropListButton.h"
 #include "model/Defaults.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
@@ -19,6 +22,7 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 namespace zel::test {
 namespace {
@@ -348,6 +352,27 @@ TEST_F(GraphPaintTest, CachedFrameMatchesAFrameDrawnFromScratch) {
     const QImage edited = renderWidget(*graph);
     EXPECT_LE(maxDifference(edited, scratch()), 4);
     EXPECT_GT(maxDifference(edited, first), 50) << "the grey curve moved";
+}
+
+TEST_F(GraphPaintTest, AStripsTypeChoiceRedrawsTheGraphWithItsBandEmphasised) {
+    constexpr int kBand = 6;
+    const QColor box(255, 0, 0);
+    g_pEqGraph = graph;
+    auto strip = std::make_unique<CFilterDlg>(&window);
+    strip->setBandIndex(kBand);
+    strip->attachFilter(graph->activeEq()->filterAt(kBand));
+    strip->typeButton()->setCurSel(kHighShelf);
+    strip->send(WM_DROPLIST_SELECTED, CFilterDlg::IdTypeList, kHighShelf);
+    const QImage chosen = renderWidget(*graph);
+    EXPECT_EQ(micBand(kBand).type, kHighShelf);
+    const Rect r = graph->activeEq()->filterAt(kBand)->markerRect();
+    EXPECT_EQ(chosen.pixelColor(r.left, r.top), box);
+
+    // A spare strip of a page names a band the block does not have: nothing is emphasised.
+    g_pEqGraph->redraw(graph->activeEq()->size() + 3, false);
+    EXPECT_EQ(count(renderWidget(*graph), graph->rect(), box), 0);
+    strip.reset();
+    g_pEqGraph = nullptr;
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 
 #include "eq/Filter.h"
 #include "eq/KTVEQ.h"
+#include "gui/eq/GraphRedrawTarget.h"
 #include "platform/MessageTarget.h"
 
 #include <QImage>
@@ -23,7 +24,7 @@ namespace zel {
 // Drawing goes into an off-screen frame that is copied to the window when complete. What a
 // drag cannot change (the axes, the grid with the companion curve, the bypass text) is drawn
 // once into cached layers and composed into every frame.
-class CFStatic : public QWidget {
+class CFStatic : public QWidget, public GraphRedrawTarget {
     Q_OBJECT
 
 public:
@@ -39,7 +40,7 @@ public:
 
     // highlight >= 0 emphasises that element of the active EQ, -1 the selected filter. Draws
     // at once, before returning, when the view's page is on show.
-    void redraw(int highlight, bool dropSelection);
+    void redraw(int highlight, bool dropSelection) override;
 
     // With the cache off every frame is drawn from scratch (the reference the cached frame
     // is measured and checked against).
