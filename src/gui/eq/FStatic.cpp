@@ -246,6 +246,9 @@ void CFStatic::composeAxes() {
             QPainter layer(&m_axesLayer);
             drawAxes(layer);
         }
+        // The plot drawn next covers its own rectangle; copy only the margins around it.
+        if (showsCurrentPage())
+            p.setClipRegion(QRegion(rect()).subtracted(QRegion(m_plotRect)));
         p.setCompositionMode(QPainter::CompositionMode_Source);
         p.drawImage(0, 0, m_axesLayer);
     } else {
