@@ -1,16 +1,20 @@
-// CFStatic: axes, curves and markers of the EQ graph, and the marker drags.
+// CFStatic: axes, curves and markers of the EQ graph, its cached layers, and the marker drags.
 #include "gui/eq/FStatic.h"
 
 #include "eq/CurveModels.h"
 #include "eq/Geometry.h"
+#include "gui/PaintDensity.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
 
+#include <QEvent>
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 #include <QPainterPath>
 
 #include <cmath>
+#include <cstring>
 
 namespace zel {
 
@@ -24,10 +28,13 @@ const QColor AxisColour(100, 100, 100);
 const QColor PlotFrame(0, 180, 0);
 const QColor GridColour(21, 100, 21);
 const QColor EmphasisFill(68, 86, 98);
+const QColor EmphasisBox(255, 0, 0);
 const QColor CompanionCurve(155, 155, 155);
 const QColor ActiveCurve(255, 49, 68);
 const QColor BypassHalo(94, 104, 116, 32);
 const QColor BypassFill(155, 155, 155);
+constexpr double CurvePen = 2.0;
+constexpr int BypassHaloWidths = 7;
 
 // The music and output blocks can be edited only while a manual scene is chosen.
 bool isSceneView(int view) {
@@ -36,6 +43,43 @@ bool isSceneView(int view) {
 
 QRect toQRect(const Rect& r) {
     return QRect(r.left, r.top, r.width(), r.height());
+}
+
+QImage newLayer(QSize logical, qreal density, bool transparent) {
+    QImage image(QSize(static_cast<int>(std::ceil(logical.width() * density)),
+                       static_cast<int>(std::ceil(logical.height() * density))),
+                 QImage::Format_ARGB32_Premultiplied);
+    image.setDevicePixelRatio(density);
+    image.fill(transparent ? Qt::transparent : Qt::black);
+    return image;
+}
+
+// The text outline and the point its layout box is centred on horizontally, its top at y.
+QPainterPath bypassPath(QPointF centreTop) {
+    QFont font(QStringLiteral("Arial"));
+    font.setPixelSize(48);
+    const QString text = QStringLiteral("EQ BYPASS");
+    const QFontMetricsF metrics(font);
+    QPainterPath path;
+    path.addText(centreTop.x() - metrics.horizontalAdvance(text) / 2.0,
+                 centreTop.y() + metrics.ascent(), font, text);
+    return path;
+}
+
+// Qt's anti-aliasing rasteriser is far slower on one wide stroke across the whole plot than
+// on short pieces of it (about 1 ms against 0.3 ms for a summed curve here). The square caps
+// of neighbouring pieces overlap where they meet, so no seam shows.
+constexpr int kCurvePiece = 16;
+
+void drawCurve(QPainter& p, const CKTVEQ& eq, const QColor& colour) {
+    std::array<QPointF, kGridPoints> line;
+    const auto& curve = eq.sumCurve();
+    for (std::size_t i = 0; i < line.size(); ++i)
+        line[i] = QPointF(curve[i].x, curve[i].y);
+    p.setPen(QPen(colour, CurvePen, Qt::SolidLine, Qt::SquareCap, Qt::BevelJoin));
+    p.setBrush(Qt::NoBrush);
+    for (int i = 0; i + 1 < kGridPoints; i += kCurvePiece)
+        p.drawPolyline(line.data() + i, std::min(kCurvePiece + 1, kGridPoints - i));
 }
 
 } // namespace
@@ -68,6 +112,7 @@ void CFStatic::measure() {
     for (int i = 0; i < GridLines; ++i)
         m_gridX[static_cast<std::size_t>(i)] =
             freqToPixelX(GridFrequencies[i], m_plotRect.width()) + kPlotOffsetX;
+    invalidateLayers();
 }
 
 void CFStatic::resizeModels() {
@@ -80,6 +125,13 @@ void CFStatic::resizeEvent(QResizeEvent*) {
     measure();
     if (m_modelsSized)
         resizeModels();
+}
+
+void CFStatic::changeEvent(QEvent* e) {
+    // The labels are drawn in the window's font; the layers hold them as pixels.
+    if (e->type() == QEvent::FontChange || e->type() == QEvent::LanguageChange)
+        invalidateLayers();
+    QWidget::changeEvent(e);
 }
 
 void CFStatic::selectView(int view) {
@@ -96,15 +148,41 @@ void CFStatic::selectView(int view) {
         const int other = view == page ? view + 9 - (view > 3 ? 1 : 0) : page;
         m_companionEq[0] = &curveModel(other);
     }
+    updateCursor();
     redraw(-1, false);
+}
+
+bool CFStatic::showsCurrentPage() const {
+    return m_activeEq && pageOfView(m_view) == g_currentPage;
 }
 
 void CFStatic::redraw(int highlight, bool dropSelection) {
     m_highlightIndex = highlight;
     if (dropSelection)
         m_selected = nullptr;
-    if (pageOfView(m_view) == g_currentPage)
-        update();
+    // A hidden graph is drawn in full by its first paint.
+    if (!showsCurrentPage() || !isVisible() || size().isEmpty())
+        return;
+    prepareFrame(devicePixelRatioF());
+    if (!m_frameHasAxes)
+        composeAxes();
+    composePlot();
+    m_blitOnly = true;
+    repaint(m_plotRect);
+    m_blitOnly = false;
+}
+
+void CFStatic::setLayerCache(bool on) {
+    m_layerCache = on;
+    invalidateLayers();
+}
+
+void CFStatic::invalidateLayers() {
+    m_axesLayer = QImage();
+    m_gridLayer = QImage();
+    m_bypassLayer = QImage();
+    m_gridLayerHasCurve = {false, false};
+    m_frameHasAxes = false;
 }
 
 bool CFStatic::editable() const {
@@ -123,108 +201,222 @@ bool CFStatic::bypassed() const {
     return liveParams.eqBypass[sectionOfBlock(m_view)] != 0;
 }
 
-void CFStatic::paintEvent(QPaintEvent*) {
+CFilter* CFStatic::emphasised() const {
+    if (!m_activeEq)
+        return nullptr;
+    if (m_highlightIndex < 0)
+        return m_selected;
+    // A strip may name a band the block does not have (a spare strip); emphasise nothing.
+    return m_highlightIndex < m_activeEq->size() ? m_activeEq->filterAt(m_highlightIndex) : nullptr;
+}
+
+void CFStatic::prepareFrame(qreal density) {
+    if (density <= 0.0)
+        density = 1.0;
+    const QSize pixels(static_cast<int>(std::ceil(width() * density)),
+                       static_cast<int>(std::ceil(height() * density)));
+    if (density == m_density && m_frame.size() == pixels)
+        return;
+    m_density = density;
+    invalidateLayers();
+    m_frame = newLayer(size(), density, false);
+}
+
+void CFStatic::paintEvent(QPaintEvent* e) {
     QPainter p(this);
-    drawAxes(p);
-    if (m_activeEq && pageOfView(m_view) == g_currentPage) {
-        ++m_plotDraws;
-        QPainter& plot = p;
-        plot.setClipRect(m_plotRect);
-
-        // 1. Frame.
-        plot.fillRect(m_plotRect, Qt::black);
-        plot.setPen(QPen(PlotFrame, 1));
-        plot.setBrush(Qt::NoBrush);
-        plot.drawRect(m_plotRect.adjusted(0, 0, -1, -1));
-
-        // 2. The emphasised filter's own response as a filled area.
-        CFilter* emphasised =
-            m_highlightIndex >= 0 ? m_activeEq->filterAt(m_highlightIndex) : m_selected;
-        if (emphasised) {
-            QPolygon outline;
-            outline.reserve(CFilter::kPolygonPoints);
-            for (const Point& pt : emphasised->polygon())
-                outline << QPoint(pt.x, pt.y);
-            plot.setPen(QPen(EmphasisFill, 1));
-            plot.setBrush(EmphasisFill);
-            plot.drawPolygon(outline);
-        }
-
-        // 3. Grid: 20 Hz .. 20 kHz, and every 3 dB.
-        plot.setPen(QPen(GridColour, 1));
-        for (int i = 1; i <= 28; ++i)
-            plot.drawLine(m_gridX[static_cast<std::size_t>(i)], m_plotRect.top(),
-                          m_gridX[static_cast<std::size_t>(i)], m_plotRect.bottom());
-        for (int k = 1; k <= 12; ++k) {
-            const int y =
-                m_plotRect.top() + static_cast<int>(std::floor(m_plotRect.height() / 12.0 * k));
-            plot.drawLine(m_plotRect.left(), y, m_plotRect.right(), y);
-        }
-
-        // 4, 5. Curves, the companion in grey under the active one.
-        plot.setRenderHint(QPainter::Antialiasing, true);
-        auto drawCurve = [&](CKTVEQ& eq, const QColor& colour) {
-            eq.buildSumCurve();
-            QPolygonF line;
-            line.reserve(kGridPoints);
-            for (const PointF& pt : eq.sumCurve())
-                line << QPointF(pt.x, pt.y);
-            plot.setPen(QPen(colour, 2.0));
-            plot.setBrush(Qt::NoBrush);
-            plot.drawPolyline(line);
-        };
-        for (CKTVEQ* companion : m_companionEq)
-            if (companion)
-                drawCurve(*companion, CompanionCurve);
-        drawCurve(*m_activeEq, ActiveCurve);
-
-        // 6. Bypass text: over the curves, under the labels.
-        if (bypassed()) {
-            QFont font(QStringLiteral("Arial"));
-            font.setPixelSize(48);
-            QPainterPath text;
-            text.addText(0, 0, font, QStringLiteral("EQ BYPASS"));
-            const QRectF box = text.boundingRect();
-            text.translate(m_plotRect.width() / 2.0 - box.center().x(),
-                           m_plotRect.height() / 3.0 - box.top());
-            for (int width = 1; width <= 7; ++width) {
-                QPen halo(BypassHalo, width);
-                halo.setJoinStyle(Qt::RoundJoin);
-                plot.strokePath(text, halo);
-            }
-            plot.fillPath(text, BypassFill);
-        }
-        plot.setRenderHint(QPainter::Antialiasing, false);
-
-        // 7. Marker labels, last element first so the first lies on top.
-        plot.setPen(Qt::white);
-        plot.setBrush(Qt::NoBrush);
-        const int plotRight = m_plotRect.left() + m_plotRect.width();
-        for (int i = m_activeEq->size() - 1; i >= 0; --i) {
-            const CFilter* f = m_activeEq->filterAt(i);
-            const Rect& r = f->markerRect();
-            int align = Qt::AlignHCenter;
-            if (r.right == plotRight)
-                align = Qt::AlignLeft;
-            else if (f->frequencyIndex() <= 20)
-                align = Qt::AlignRight;
-            plot.drawText(toQRect(r), align | Qt::AlignVCenter,
-                          QString::fromStdString(f->getLabel()));
-        }
-
-        // 8. The emphasised marker box, its label and its parameter text.
-        if (emphasised) {
-            const QRect box = toQRect(emphasised->markerRect());
-            plot.fillRect(box, EmphasisFill);
-            plot.setPen(QPen(QColor(255, 0, 0), 1));
-            plot.drawRect(box.adjusted(0, 0, -1, -1));
-            plot.setPen(Qt::white);
-            plot.drawText(box, Qt::AlignCenter, QString::fromStdString(emphasised->getLabel()));
-            plot.drawText(toQRect(emphasised->infoRect()), Qt::AlignCenter,
-                          QString::fromStdString(emphasised->buildInfoText()));
-        }
-        plot.setClipping(false);
+    const qreal density = paintDensity(p);
+    // A paint from the window system draws the axes over the whole client area, then the
+    // plot; one that follows redraw() only copies what it has just drawn.
+    const bool fresh = density != m_density || !m_blitOnly;
+    prepareFrame(density);
+    if (fresh || !m_frameHasAxes) {
+        composeAxes();
+        if (showsCurrentPage())
+            composePlot();
     }
+    p.setClipRegion(e->region());
+    p.drawImage(0, 0, m_frame);
+}
+
+void CFStatic::composeAxes() {
+    QPainter p(&m_frame);
+    if (m_layerCache) {
+        if (m_axesLayer.isNull()) {
+            m_axesLayer = newLayer(size(), m_density, false);
+            QPainter layer(&m_axesLayer);
+            drawAxes(layer);
+        }
+        // The plot drawn next covers its own rectangle; copy only the margins around it.
+        if (showsCurrentPage())
+            p.setClipRegion(QRegion(rect()).subtracted(QRegion(m_plotRect)));
+        p.setCompositionMode(QPainter::CompositionMode_Source);
+        p.drawImage(0, 0, m_axesLayer);
+    } else {
+        drawAxes(p);
+    }
+    m_frameHasAxes = true;
+}
+
+void CFStatic::composePlot() {
+    ++m_plotDraws;
+    QPainter p(&m_frame);
+    p.setClipRect(m_plotRect);
+
+    // Frame.
+    p.fillRect(m_plotRect, Qt::black);
+    p.setPen(QPen(PlotFrame, 1));
+    p.setBrush(Qt::NoBrush);
+    p.drawRect(m_plotRect.adjusted(0, 0, -1, -1));
+
+    // The emphasised filter's own response as a filled area, under the grid.
+    CFilter* const em = emphasised();
+    if (em) {
+        const auto& outline = em->polygon();
+        static_assert(sizeof(Point) == sizeof(QPoint));
+        std::array<QPoint, CFilter::kPolygonPoints> points;
+        for (std::size_t i = 0; i < points.size(); ++i)
+            points[i] = QPoint(outline[i].x, outline[i].y);
+        p.setPen(QPen(EmphasisFill, 1));
+        p.setBrush(EmphasisFill);
+        p.drawPolygon(points.data(), static_cast<int>(points.size()));
+    }
+
+    // Summed curves; the companion lies in grey on the grid, under the active one.
+    m_activeEq->buildSumCurve();
+    for (CKTVEQ* companion : m_companionEq)
+        if (companion)
+            companion->buildSumCurve();
+    if (m_layerCache) {
+        refreshGridLayer();
+        p.drawImage(m_plotRect.topLeft(), m_gridLayer);
+    } else {
+        drawGrid(p);
+        drawCompanions(p);
+    }
+    p.setRenderHint(QPainter::Antialiasing, true);
+    drawCurve(p, *m_activeEq, ActiveCurve);
+    p.setRenderHint(QPainter::Antialiasing, false);
+
+    // Bypass text: over the curves, under the labels.
+    if (bypassed()) {
+        if (m_layerCache) {
+            refreshBypassLayer();
+            p.drawImage(m_bypassRect.topLeft(), m_bypassLayer);
+        } else {
+            drawBypassText(p);
+        }
+    }
+
+    drawLabels(p);
+
+    // The emphasised marker box, its label and its parameter text.
+    if (em) {
+        const QRect box = toQRect(em->markerRect());
+        p.fillRect(box, EmphasisFill);
+        p.setPen(QPen(EmphasisBox, 1));
+        p.setBrush(Qt::NoBrush);
+        p.drawRect(box.adjusted(0, 0, -1, -1));
+        p.setPen(Qt::white);
+        p.drawText(box, Qt::AlignCenter, QString::fromStdString(em->getLabel()));
+        // Below the marker for a boost, well above it for a cut, so it never covers the box.
+        p.drawText(toQRect(em->infoRect()), Qt::AlignHCenter | Qt::AlignTop,
+                   QString::fromStdString(em->buildInfoText()));
+    }
+}
+
+void CFStatic::drawLabels(QPainter& p) {
+    p.setPen(Qt::white);
+    p.setBrush(Qt::NoBrush);
+    const int plotRight = m_plotRect.left() + m_plotRect.width();
+    // Last element first, so that of two overlapping markers the one a click hits is on top.
+    for (int i = m_activeEq->size() - 1; i >= 0; --i) {
+        const CFilter* f = m_activeEq->filterAt(i);
+        const Rect& r = f->markerRect();
+        // Markers pushed against an edge keep their label inside the plot.
+        int align = Qt::AlignHCenter;
+        if (r.right == plotRight)
+            align = Qt::AlignLeft;
+        else if (f->frequencyIndex() <= 20)
+            align = Qt::AlignRight;
+        p.drawText(toQRect(r), align | Qt::AlignVCenter, QString::fromStdString(f->getLabel()));
+    }
+}
+
+void CFStatic::drawGrid(QPainter& p) const {
+    // 20 Hz .. 20 kHz, and every 3 dB.
+    p.setPen(QPen(GridColour, 1));
+    for (std::size_t i = 1; i <= 28; ++i)
+        p.drawLine(m_gridX[i], m_plotRect.top(), m_gridX[i], m_plotRect.bottom());
+    for (int k = 1; k <= 12; ++k) {
+        const int y =
+            m_plotRect.top() + static_cast<int>(std::floor(m_plotRect.height() / 12.0 * k));
+        p.drawLine(m_plotRect.left(), y, m_plotRect.right(), y);
+    }
+}
+
+void CFStatic::drawCompanions(QPainter& p) const {
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (CKTVEQ* companion : m_companionEq)
+        if (companion)
+            drawCurve(p, *companion, CompanionCurve);
+    p.restore();
+}
+
+void CFStatic::drawBypassText(QPainter& p) const {
+    const QPainterPath text =
+        bypassPath(QPointF(m_plotRect.width() / 2.0, m_plotRect.height() / 3.0));
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing, true);
+    for (int width = 1; width <= BypassHaloWidths; ++width) {
+        QPen halo(BypassHalo, width);
+        halo.setJoinStyle(Qt::RoundJoin);
+        p.strokePath(text, halo);
+    }
+    p.fillPath(text, BypassFill);
+    p.restore();
+}
+
+void CFStatic::refreshGridLayer() {
+    // The companion's records change only on its own page or when the store is replaced, so
+    // the layer is kept while its curves stay the same.
+    bool same = !m_gridLayer.isNull();
+    for (std::size_t k = 0; k < m_companionEq.size() && same; ++k) {
+        const CKTVEQ* companion = m_companionEq[k];
+        same = companion ? m_gridLayerHasCurve[k] && std::memcmp(m_gridLayerCurves[k].data(),
+                                                                 companion->sumCurve().data(),
+                                                                 sizeof(m_gridLayerCurves[k])) == 0
+                         : !m_gridLayerHasCurve[k];
+    }
+    if (same)
+        return;
+    m_gridLayer = newLayer(m_plotRect.size(), m_density, true);
+    QPainter layer(&m_gridLayer);
+    layer.translate(-m_plotRect.topLeft());
+    layer.setClipRect(m_plotRect);
+    drawGrid(layer);
+    drawCompanions(layer);
+    for (std::size_t k = 0; k < m_companionEq.size(); ++k) {
+        m_gridLayerHasCurve[k] = m_companionEq[k] != nullptr;
+        if (m_companionEq[k])
+            m_gridLayerCurves[k] = m_companionEq[k]->sumCurve();
+    }
+}
+
+void CFStatic::refreshBypassLayer() {
+    if (!m_bypassLayer.isNull())
+        return;
+    const QPainterPath text =
+        bypassPath(QPointF(m_plotRect.width() / 2.0, m_plotRect.height() / 3.0));
+    const int margin = BypassHaloWidths / 2 + 2;
+    m_bypassRect = text.boundingRect()
+                       .toAlignedRect()
+                       .adjusted(-margin, -margin, margin, margin)
+                       .intersected(m_plotRect);
+    m_bypassLayer = newLayer(m_bypassRect.size(), m_density, true);
+    QPainter layer(&m_bypassLayer);
+    layer.translate(-m_bypassRect.topLeft());
+    drawBypassText(layer);
 }
 
 void CFStatic::drawAxes(QPainter& p) const {
@@ -268,6 +460,8 @@ void CFStatic::notify() {
 }
 
 void CFStatic::mousePressEvent(QMouseEvent* e) {
+    // Qt grabs the mouse for the widget a button went down in, so the moves of a drag keep
+    // coming when it leaves the window.
     const QPoint q = e->position().toPoint();
     const Point point{q.x(), q.y()};
     setFocus(Qt::MouseFocusReason);
@@ -312,6 +506,8 @@ void CFStatic::mouseMoveEvent(QMouseEvent* e) {
 }
 
 void CFStatic::mouseMoveStep(Point point) {
+    if (!m_activeEq)
+        return;
     if (m_selected) {
         CFilter& f = *m_selected;
         const bool inside = f.markerRect().contains(point);
@@ -323,12 +519,12 @@ void CFStatic::mouseMoveStep(Point point) {
             }
             if (f.flags.leftDrag) {
                 m_lastChanged = f.dragXover(point);
-                if (m_lastChanged) {
+                if (m_lastChanged)
                     m_notifyPending = true;
+                // Outside the marker the drag redraws even without a change, so the marker
+                // catches up with the mouse.
+                if (m_lastChanged || !inside)
                     redraw(-1, false);
-                } else if (!inside) {
-                    redraw(-1, false);
-                }
             }
             m_hover = true;
             return;

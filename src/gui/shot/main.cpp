@@ -1,14 +1,20 @@
-// zel-shot: renders every drawn image and a gallery of the value widgets to PNG files, at
-// 100 % and 200 %, without a display. Usage: zel-shot [output folder]
+// zel-shot: renders every drawn image, a gallery of the value widgets, a row of band strips and
+// the EQ graph on several blocks to PNG files, at 100 % and 200 %, without a display.
+// Usage: zel-shot [output folder [subject ...]]; a subject is the start of a file name
+// ("graph", "strips", "bitmap-146"), and without one every subject is rendered.
 #include "eq/CurveModels.h"
+#include "eq/Filter.h"
 #include "gui/DialogUnits.h"
 #include "gui/PaintDensity.h"
 #include "gui/WidgetShot.h"
 #include "gui/eq/FStatic.h"
+#include "gui/eq/FilterDlg.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
 #include "gui/widgets/BitmapSlider.h"
+#include "gui/widgets/DropListButton.h"
+#include "gui/widgets/FontLabel.h"
 #include "gui/widgets/NumEdit.h"
 #include "model/Defaults.h"
 #include "model/DeviceParams.h"
@@ -18,9 +24,12 @@
 #include <QDir>
 #include <QGridLayout>
 #include <QLabel>
+#include <QListWidget>
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <array>
 #include <cstdio>
 #include <memory>
 
@@ -167,28 +176,117 @@ std::unique_ptr<QWidget> gallery() {
     return root;
 }
 
-// The EQ graph at its main-window size on the echo A page: a shaped pre-EQ with its
-// post-EQ in grey behind it, band 3 emphasised.
-std::unique_ptr<CFStatic> graph() {
-    installCurveModels();
-    initDefaults();
-    liveParams.scene = 1;
-    const int gains[5] = {300, 200, 330, 180, 260}; // echo A pre-EQ, eqBand 50..54
+// Five band strips as a page lines them up, on band records of their own: one of each type,
+// band 2 selected on its page, band 4 with its gain entry focused, band 5 disabled (a music
+// or output page while the scene is Auto).
+struct StripRow {
+    std::array<EqBand, 5> bands{};
+    std::array<CFilter, 5> filters;
+    std::unique_ptr<QWidget> root;
+    std::array<CFilterDlg*, 5> strips{};
+};
+
+std::unique_ptr<StripRow> stripRow() {
+    auto row = std::make_unique<StripRow>();
+    // freq index, gain index, Q index, type
+    const int values[5][4] = {
+        {11, 240, 16, 1}, {83, 300, 9, 0}, {155, 120, 40, 0}, {227, 360, 0, 0}, {299, 0, 100, 2}};
+    row->root.reset(panel());
+    for (int i = 0; i < 5; ++i) {
+        EqBand& b = row->bands[static_cast<std::size_t>(i)];
+        b.freq = static_cast<std::uint16_t>(values[i][0]);
+        b.gain = static_cast<std::uint16_t>(values[i][1]);
+        b.q = static_cast<std::uint8_t>(values[i][2]);
+        b.type = static_cast<std::uint8_t>(values[i][3]);
+        CFilter& f = row->filters[static_cast<std::size_t>(i)];
+        f.setCode(i + 1);
+        f.bindBand(&b);
+        auto* strip = new CFilterDlg(row->root.get());
+        strip->move(i * (strip->stripWidth() + 2), 2);
+        strip->setBandIndex(i);
+        strip->attachFilter(&f);
+        strip->refreshStrip();
+        row->strips[static_cast<std::size_t>(i)] = strip;
+    }
+    const CFilterDlg* first = row->strips[0];
+    row->root->resize(5 * (first->stripWidth() + 2), first->stripHeight() + 4);
+    row->strips[1]->highlight(true);
+    row->strips[3]->gainSlider()->setFocusHighlight(true);
+    row->strips[4]->enableStrip(false);
+    return row;
+}
+
+// One look of the EQ graph: the store as a page would leave it, the block shown and the
+// element emphasised (-1 for none).
+struct GraphSubject {
+    const char* name;
+    int view;
+    int highlight;
+    void (*setUp)();
+};
+
+void setBand(int element, int freq, int gain, int q, int type = 0) {
+    EqBand& b = liveParams.eqBand[element];
+    b.freq = static_cast<std::uint16_t>(freq);
+    b.gain = static_cast<std::uint16_t>(gain);
+    b.q = static_cast<std::uint8_t>(q);
+    b.type = static_cast<std::uint8_t>(type);
+}
+
+void setCrossover(int element, int freq, int slope) {
+    liveParams.filter[element].freq = static_cast<std::uint16_t>(freq);
+    liveParams.filter[element].slope = static_cast<std::uint8_t>(slope);
+}
+
+// Echo A pre-EQ shaped, its post-EQ in grey behind it.
+void echoShaped() {
+    const int gains[5] = {300, 200, 330, 180, 260};
     for (int k = 0; k < 5; ++k) {
         liveParams.eqBand[50 + k].gain = static_cast<std::uint16_t>(gains[k]);
         liveParams.eqBand[93 + 2 * k].gain = static_cast<std::uint16_t>(200 + 15 * k);
     }
-    liveParams.eqBypass[sectionOfBlock(2)] = 0;
-    attachBlock(2, false);
-    attachBlock(11, false);
-    auto view = std::make_unique<CFStatic>();
-    view->resize(dialogRect(15, 183, 871, 203).size());
-    view->measure();
-    view->resizeModels();
-    g_currentPage = 2;
-    view->selectView(2);
-    view->redraw(2, false);
-    return view;
+}
+
+// Music: a 40 Hz high-pass, a low lift, a mid cut, presence and a high shelf.
+void musicShaped() {
+    setBand(1, 58, 280, 16);     // 60 Hz +4 dB
+    setBand(4, 156, 190, 24);    // 400 Hz -5 dB
+    setBand(7, 261, 300, 20);    // 3 kHz +6 dB
+    setBand(9, 324, 270, 10, 2); // 10 kHz high shelf +3 dB
+    setCrossover(0, 38, 1);      // 40 Hz, 24 dB/oct
+}
+
+void musicBypassed() {
+    musicShaped();
+    liveParams.eqBypass[0] = 1;
+}
+
+// Subwoofer between a 25 Hz high-pass and a 160 Hz low-pass, both Linkwitz-Riley.
+void subwooferCrossovers() {
+    setBand(80, 43, 270, 16); // 45 Hz +3 dB
+    setBand(81, 73, 210, 20); // 80 Hz -3 dB
+    setCrossover(4, 13, 2);
+    setCrossover(15, 110, 2);
+}
+
+const GraphSubject graphSubjects[] = {
+    {"graph-echo", 2, 2, echoShaped},
+    {"graph-music", 0, 7, musicShaped},
+    {"graph-music-bypass", 0, -1, musicBypassed},
+    {"graph-subwoofer", 9, 4, subwooferCrossovers},
+};
+
+// Singing scene, every EQ in use, then the subject's own settings.
+void prepareGraph(CFStatic& view, const GraphSubject& subject) {
+    initDefaults();
+    liveParams.scene = 1;
+    std::fill(std::begin(liveParams.eqBypass), std::end(liveParams.eqBypass), 0);
+    subject.setUp();
+    for (int block = 0; block < kEqBlockCount; ++block)
+        attachBlock(block, false);
+    g_currentPage = CFStatic::pageOfView(subject.view);
+    view.selectView(subject.view);
+    view.redraw(subject.highlight, false);
 }
 
 bool save(QWidget& w, const QString& path, qreal scale) {
@@ -209,16 +307,54 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const QString out = argc > 1 ? QString::fromLocal8Bit(argv[1])
                                  : QDir::temp().filePath(QStringLiteral("zel-shot"));
+    QStringList subjects;
+    for (int i = 2; i < argc; ++i)
+        subjects << QString::fromLocal8Bit(argv[i]);
+    auto wanted = [&](const QString& name) {
+        if (subjects.isEmpty())
+            return true;
+        for (const QString& s : subjects)
+            if (name.startsWith(s))
+                return true;
+        return false;
+    };
     bool ok = true;
     const auto widgets = gallery();
-    const auto eqGraph = graph();
+    const auto strips = stripRow();
+
+    installCurveModels();
+    initDefaults();
+    CFStatic eqGraph;
+    eqGraph.resize(dialogRect(15, 183, 871, 203).size());
+    eqGraph.measure();
+    eqGraph.resizeModels();
+
     for (qreal scale : {1.0, 2.0}) {
         const QString suffix = QStringLiteral("@%1x.png").arg(scale);
-        ok &= save(*widgets, out + QStringLiteral("/widgets") + suffix, scale);
-        ok &= save(*eqGraph, out + QStringLiteral("/eq-graph") + suffix, scale);
+        if (wanted(QStringLiteral("widgets")))
+            ok &= save(*widgets, out + QStringLiteral("/widgets") + suffix, scale);
+        if (wanted(QStringLiteral("strips"))) {
+            ok &= save(*strips->root, out + QStringLiteral("/strips") + suffix, scale);
+            // The type list as it drops from band 3, over a row that shows that button open.
+            CDropListButton* type = strips->strips[2]->typeButton();
+            type->showList();
+            ok &= save(*strips->root, out + QStringLiteral("/strips-open") + suffix, scale);
+            ok &= save(*type->list(), out + QStringLiteral("/strips-list") + suffix, scale);
+            type->list()->hide();
+        }
+        for (const GraphSubject& subject : graphSubjects) {
+            const QString name = QString::fromLatin1(subject.name);
+            if (!wanted(name))
+                continue;
+            prepareGraph(eqGraph, subject);
+            ok &= save(eqGraph, out + QLatin1Char('/') + name + suffix, scale);
+        }
         for (const BitmapArt& art : bitmapArt()) {
+            const QString name = QStringLiteral("bitmap-%1").arg(art.id);
+            if (!wanted(name))
+                continue;
             BitmapFace face(art.id);
-            ok &= save(face, out + QStringLiteral("/bitmap-%1").arg(art.id) + suffix, scale);
+            ok &= save(face, out + QLatin1Char('/') + name + suffix, scale);
         }
     }
     return ok ? 0 : 1;
