@@ -495,7 +495,9 @@ bool CSerialPort::isOpen() const {
     return m_impl->device.isOpen();
 }
 
-void CSerialPort::setFrameTap(FrameTap* tap) { m_impl->tap = tap; }
+void CSerialPort::setFrameTap(FrameTap* tap) {
+    m_impl->tap = tap;
+}
 
 void CSerialPort::setSleeper(Sleeper sleeper) {
     m_impl->sleeper = sleeper ? sleeper : &defaultSleep;

@@ -23,11 +23,17 @@ CurveModelHooks g_hooks;
 
 std::span<const double> defaultFreqs(int bandCount) {
     switch (bandCount) {
-    case 10: return kDefaultFreqs10;
-    case 20: return kDefaultFreqs20;
-    case 5: return kDefaultFreqs5;
-    case 3: return kDefaultFreqs3;
-    default: assert(false && "no default frequencies for this band count"); return {};
+    case 10:
+        return kDefaultFreqs10;
+    case 20:
+        return kDefaultFreqs20;
+    case 5:
+        return kDefaultFreqs5;
+    case 3:
+        return kDefaultFreqs3;
+    default:
+        assert(false && "no default frequencies for this band count");
+        return {};
     }
 }
 
@@ -103,7 +109,9 @@ void syncSent() {
         g_hooks.reattach();
 }
 
-void setCurveModelHooks(CurveModelHooks hooks) { g_hooks = hooks; }
+void setCurveModelHooks(CurveModelHooks hooks) {
+    g_hooks = hooks;
+}
 
 void reattachCurveModels() {
     if (g_hooks.reattach)

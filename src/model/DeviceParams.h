@@ -66,10 +66,10 @@ inline constexpr int kModeNameLength = 20;
 // byte between this group and the Dance EQ bypass flags, so those flags live outside it
 // (DeviceParams::danceEqBypass, named "dance.eqBypass" in the field table).
 struct DanceBank {
-    std::uint8_t byteParam[16]; // byteParam[10..25]
+    std::uint8_t byteParam[16];       // byteParam[10..25]
     EqBand eqBand[kDanceEqBandCount]; // eqBand[0..9] then eqBand[70..92]
-    FilterParams filter[4];     // filter[0], [3], [4], [15]
-    std::uint8_t phase[16];     // phase[8..23]
+    FilterParams filter[4];           // filter[0], [3], [4], [15]
+    std::uint8_t phase[16];           // phase[8..23]
 };
 static_assert(sizeof(DanceBank) == 246);
 
@@ -89,11 +89,11 @@ struct DeviceParams {
     std::uint8_t phase[28];
     std::uint8_t musicInputPort;
     std::uint8_t musicInputGain;
-    std::uint8_t keyLockPassword[4]; // one decimal digit per byte
-    std::uint8_t keyLockOff;         // 0 = lock on, 1 = off
-    std::uint8_t userMode;           // 0 user, 1 administrator
-    std::uint8_t adminPassword[6];   // one decimal digit per byte
-    std::uint8_t volumeLimit[6];     // (start, limit) pairs: music, microphone, effect
+    std::uint8_t keyLockPassword[4];            // one decimal digit per byte
+    std::uint8_t keyLockOff;                    // 0 = lock on, 1 = off
+    std::uint8_t userMode;                      // 0 user, 1 administrator
+    std::uint8_t adminPassword[6];              // one decimal digit per byte
+    std::uint8_t volumeLimit[6];                // (start, limit) pairs: music, microphone, effect
     char modeName[kModeCount][kModeNameLength]; // space-padded, not terminated
     std::uint8_t outputSolo[6];
     std::uint8_t scene;           // 0 Auto, 1 Singing, 2 Dance
@@ -150,36 +150,44 @@ extern DeviceParams fileParams;
 
 // EQ sections of eqBand (also the index of eqBypass).
 struct EqSection {
-    int firstBand;  // first eqBand element
+    int firstBand; // first eqBand element
     int bandCount;
     int blockId;    // EqBlockId of the page and graph that show it
     int danceFirst; // first dance.eqBand element, or -1 without a Dance copy
 };
 inline constexpr int kEqSectionCount = 15;
 inline constexpr EqSection kEqSections[kEqSectionCount] = {
-    {0, 10, 0, 0},     {10, 20, 1, -1},  {30, 20, 4, -1},  {50, 5, 2, -1},   {55, 5, 3, -1},
-    {60, 5, 5, -1},    {65, 5, 6, -1},   {70, 5, 7, 10},   {75, 5, 8, 15},   {80, 3, 9, 20},
-    {83, 10, 10, 23},  {93, 10, 11, -1}, {103, 10, 12, -1}, {113, 10, 13, -1}, {123, 10, 14, -1},
+    {0, 10, 0, 0},    {10, 20, 1, -1},  {30, 20, 4, -1},   {50, 5, 2, -1},    {55, 5, 3, -1},
+    {60, 5, 5, -1},   {65, 5, 6, -1},   {70, 5, 7, 10},    {75, 5, 8, 15},    {80, 3, 9, 20},
+    {83, 10, 10, 23}, {93, 10, 11, -1}, {103, 10, 12, -1}, {113, 10, 13, -1}, {123, 10, 14, -1},
 };
 
 // EqBlockId differs from the section number only for microphone B and the A pre-EQs.
 constexpr int sectionOfBlock(int blockId) {
     switch (blockId) {
-    case 2: return 3;
-    case 3: return 4;
-    case 4: return 2;
-    default: return blockId;
+    case 2:
+        return 3;
+    case 3:
+        return 4;
+    case 4:
+        return 2;
+    default:
+        return blockId;
     }
 }
 
 // The command index a dance.eqBand element travels with (0..9, then 70..92).
-constexpr int danceEqBandIndex(int element) { return element < 10 ? element : element + 60; }
+constexpr int danceEqBandIndex(int element) {
+    return element < 10 ? element : element + 60;
+}
 // The command index of each dance.filter element and of each dance.eqBypass element.
 inline constexpr int kDanceFilterIndex[4] = {0, 3, 4, 15};
 inline constexpr int kDanceEqBypassIndex[5] = {0, 7, 8, 9, 10};
 
 // masterVolume[i] = value; masterMute[i] follows it (1 exactly when value is 0).
 void setMasterVolume(DeviceParams& p, int i, std::uint8_t value);
-inline void setMasterVolume(int i, std::uint8_t value) { setMasterVolume(liveParams, i, value); }
+inline void setMasterVolume(int i, std::uint8_t value) {
+    setMasterVolume(liveParams, i, value);
+}
 
 } // namespace zel

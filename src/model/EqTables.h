@@ -9,6 +9,7 @@ namespace zel {
 
 // 420 grid frequencies: 1000 * 2^((k - 239) / 36) rounded half-up to three significant
 // figures, 10 Hz .. 32 kHz, with the device's own 94/95/97/99 Hz around 100 Hz.
+// clang-format off
 inline constexpr std::array<double, 420> CurveGrid = {
     10.0, 10.2, 10.4, 10.6, 10.8, 11.0, 11.3, 11.5, 11.7, 11.9,
     12.2, 12.4, 12.6, 12.9, 13.1, 13.4, 13.7, 13.9, 14.2, 14.5,
@@ -68,11 +69,12 @@ inline constexpr std::array<double, 101> QTable = {
     51.0, 54.0, 57.0, 60.0, 64.0, 68.0, 72.0,  76.0,  81.0,  85.0,  91.0,  96.0,  102.0, 108.0,
     114.0, 121.0, 128.0,
 };
+// clang-format on
 
 // The Subwoofer crossovers' user Q; entries 6, 7, 8 and 12 differ from QTable.
 inline constexpr std::array<double, 29> UserQTable = {
-    0.4,  0.42, 0.45, 0.47, 0.5, 0.53, 0.57, 0.61, 0.64, 0.67, 0.71, 0.75, 0.78, 0.84, 0.89,
-    0.94, 1.0,  1.06, 1.12, 1.19, 1.26, 1.3, 1.4,  1.5,  1.6,  1.7,  1.8,  1.9,  2.0,
+    0.4,  0.42, 0.45, 0.47, 0.5,  0.53, 0.57, 0.61, 0.64, 0.67, 0.71, 0.75, 0.78, 0.84, 0.89,
+    0.94, 1.0,  1.06, 1.12, 1.19, 1.26, 1.3,  1.4,  1.5,  1.6,  1.7,  1.8,  1.9,  2.0,
 };
 
 // Index of the entry nearest to x in an ascending table; a tie goes to the higher entry.

@@ -8,7 +8,9 @@
 namespace zel {
 namespace {
 
-const std::uint8_t* bytes(const DeviceParams& p) { return reinterpret_cast<const std::uint8_t*>(&p); }
+const std::uint8_t* bytes(const DeviceParams& p) {
+    return reinterpret_cast<const std::uint8_t*>(&p);
+}
 
 TEST(DeviceParams, U16FieldsAreLittleEndianInTheRecord) {
     DeviceParams p{};
@@ -64,11 +66,13 @@ TEST(Defaults, BandsFiltersAndBypassFlags) {
 
 TEST(Defaults, EverySectionStartsAtItsTableFrequenciesInBothBanks) {
     initDefaults();
-    struct Case { int firstBand, count, step, danceFirst; };
+    struct Case {
+        int firstBand, count, step, danceFirst;
+    };
     // Frequency indices from the default-band tables: 10 bands every 36th index from 11,
     // 20 bands every 18th, 5 bands every 72nd; the Subwoofer's three are irregular.
-    const Case cases[] = {{0, 10, 36, 0}, {10, 20, 18, -1}, {30, 20, 18, -1}, {50, 5, 72, -1},
-                          {70, 5, 72, 10}, {75, 5, 72, 15}, {83, 10, 36, 23}, {123, 10, 36, -1}};
+    const Case cases[] = {{0, 10, 36, 0},  {10, 20, 18, -1}, {30, 20, 18, -1}, {50, 5, 72, -1},
+                          {70, 5, 72, 10}, {75, 5, 72, 15},  {83, 10, 36, 23}, {123, 10, 36, -1}};
     for (const Case& c : cases) {
         for (int b = 0; b < c.count; ++b) {
             EXPECT_EQ(liveParams.eqBand[c.firstBand + b].freq, 11 + c.step * b) << c.firstBand;

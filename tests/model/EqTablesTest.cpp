@@ -45,10 +45,13 @@ TEST(EqTables, TableWindowsOnTheGrid) {
 }
 
 TEST(EqTables, NearestIndex) {
-    struct Case { double x; int expected; };
+    struct Case {
+        double x;
+        int expected;
+    };
     const Case peq[] = {
-        {24.3, 11}, {12500, 335}, {1000, 204}, {1010, 205} /* tie goes up */,
-        {1, 0}, {19.7, 0}, {20600, 361}, {30000, -1},
+        {24.3, 11}, {12500, 335}, {1000, 204},  {1010, 205} /* tie goes up */,
+        {1, 0},     {19.7, 0},    {20600, 361}, {30000, -1},
     };
     for (const Case& c : peq)
         EXPECT_EQ(nearestIndex(FreqTable, c.x), c.expected) << c.x;
