@@ -19,7 +19,18 @@ fi
 if [ -x "$bin/zel" ]; then
     "$bin/zel" "$@"
 elif [ -x "$bin/zelctl" ]; then
-    "$bin/zelctl" "${@:-ports}"
+    # Until the desktop program is there, show the link at work with the command-line tool.
+    if (($#)); then
+        "$bin/zelctl" "$@"
+    else
+        echo "== serial ports"
+        "$bin/zelctl" ports
+        state="$(mktemp --suffix=.dat)"
+        echo "== the processor's parameters (zelctl pull $state)"
+        "$bin/zelctl" pull ${sim_pid:+--port "$link"} "$state"
+        "$bin/zelctl" show "$state" | grep -E '^(scene|volumeLimit|eqBand\[0\])'
+        rm -f "$state"
+    fi
 else
     echo "built: $(ls "$bin" 2>/dev/null | tr '\n' ' ')(the desktop program is not there yet)"
 fi
