@@ -298,6 +298,7 @@ TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
         {"curve short.dat 0", "not a mode file"},
         {"curve magic.dat 15", "BLOCK must be an EQ block number 0..14"},
         {"pull no/such/folder/x.dat", "does not exist"},
+        {"pull /proc/zel.dat", "does not take new files"}, // a folder no one may write in
         {"frobnicate", "unknown command 'frobnicate'"},
         {"", "no command given"},
     };
