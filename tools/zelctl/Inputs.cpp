@@ -5,7 +5,10 @@
 #include "modes/ModePaths.h"
 
 #include <charconv>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <random>
 #include <system_error>
 #include <vector>
 
@@ -43,6 +46,24 @@ bool checkWritable(const std::string& path, std::string& error) {
     }
     if (!fs::is_directory(dir, ec)) {
         error = "cannot write " + path + ": the folder " + utf8FromPath(dir) + " does not exist";
+        return false;
+    }
+    // The file itself is written through a temporary file in its folder, so the folder is
+    // what must take new files; find out now, before the port is opened.
+    std::mt19937_64 rng(
+        std::random_device{}() ^
+        static_cast<std::uint64_t>(std::chrono::steady_clock::now().time_since_epoch().count()));
+    fs::path probe = p;
+    probe += ".probe" + std::to_string(rng() % 1000000000ULL);
+    bool created = false;
+    {
+        std::ofstream out(probe, std::ios::binary | std::ios::trunc);
+        created = static_cast<bool>(out);
+    }
+    fs::remove(probe, ec);
+    if (!created) {
+        error = "cannot write " + path + ": the folder " + utf8FromPath(dir) +
+                " does not take new files (read-only or no permission)";
         return false;
     }
     return true;

@@ -12,7 +12,8 @@ namespace zel::ctl {
 // in `error` when it cannot be read or is not a mode file.
 bool readModeInput(const std::string& path, DeviceParams& out, std::string& error);
 
-// Whether `path` can be written: its folder exists and is a folder. False with a reason.
+// Whether `path` can be written: it is not a folder, and its folder exists and takes new
+// files (tried with a probe file that is removed at once). False with a reason.
 bool checkWritable(const std::string& path, std::string& error);
 
 // One FIELD=VALUE of set.

@@ -4,13 +4,13 @@
 #include "FileCommands.h"
 #include "Inputs.h"
 #include "LinkSession.h"
-#include "Terminal.h"
 #include "eq/CurveModels.h"
 #include "model/Defaults.h"
 #include "modes/ModeFile.h"
 #include "modes/ModeLibrary.h"
 #include "modes/ModePaths.h"
 #include "platform/PortDiscovery.h"
+#include "platform/Terminal.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -263,6 +263,23 @@ TEST_F(Zelctl, SetChangesExactlyTheNamedFields) {
     EXPECT_EQ(passwordFrames, 1);
 }
 
+TEST_F(Zelctl, SetOfADanceFieldWhileSingingReachesTheDanceBank) {
+    ASSERT_EQ(defaults.scene, 1);
+    startSim();
+    // dance.eqBand[12] travels with the index of its Singing twin, eqBand[72].
+    const CtlRun r = zelctl("set 'dance.eqBand[12].gain=300' 'eqBand[72].gain=100' "
+                            "'dance.byteParam[3]=77' 'dance.eqBypass[2]=0'");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const DeviceParams sim = stopSim();
+    EXPECT_EQ(sim.dance.eqBand[12].gain, 300);
+    EXPECT_EQ(sim.eqBand[72].gain, 100);
+    EXPECT_EQ(sim.dance.byteParam[3], 77);
+    EXPECT_EQ(sim.byteParam[13], defaults.byteParam[13]);
+    EXPECT_EQ(sim.danceEqBypass[2], 0);
+    EXPECT_EQ(sim.eqBypass[8], defaults.eqBypass[8]);
+    EXPECT_EQ(sim.scene, 1) << "the device is left in the scene it was in";
+}
+
 TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
     startSim();
     DeviceParams p = defaults;
@@ -298,6 +315,7 @@ TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
         {"curve short.dat 0", "not a mode file"},
         {"curve magic.dat 15", "BLOCK must be an EQ block number 0..14"},
         {"pull no/such/folder/x.dat", "does not exist"},
+        {"pull /proc/zel.dat", "does not take new files"}, // a folder no one may write in
         {"frobnicate", "unknown command 'frobnicate'"},
         {"", "no command given"},
     };

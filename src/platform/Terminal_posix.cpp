@@ -1,12 +1,12 @@
 // stderrIsTerminal on POSIX systems.
-#include "Terminal.h"
+#include "platform/Terminal.h"
 
 #include <unistd.h>
 
-namespace zel::ctl {
+namespace zel {
 
 bool stderrIsTerminal() {
     return isatty(STDERR_FILENO) == 1;
 }
 
-} // namespace zel::ctl
+} // namespace zel

@@ -1,13 +1,13 @@
 // stderrIsTerminal on Windows.
-#include "Terminal.h"
+#include "platform/Terminal.h"
 
 #include <io.h>
 #include <stdio.h>
 
-namespace zel::ctl {
+namespace zel {
 
 bool stderrIsTerminal() {
     return _isatty(_fileno(stderr)) != 0;
 }
 
-} // namespace zel::ctl
+} // namespace zel

@@ -1,8 +1,8 @@
 // Whether stderr is an interactive terminal (progress is shown only there).
 #pragma once
 
-namespace zel::ctl {
+namespace zel {
 
 bool stderrIsTerminal();
 
-} // namespace zel::ctl
+} // namespace zel
