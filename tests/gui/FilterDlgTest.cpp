@@ -11,8 +11,11 @@
 #include "gui/widgets/NumEdit.h"
 #include "model/EqTables.h"
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -145,6 +148,36 @@ TEST_F(FilterDlgTest, EnterInAnEntryCommitsItAndLeavesTheFocusOnTheStrip) {
     EXPECT_EQ(band.gain, 290);
     EXPECT_TRUE(strip->hasFocus());
     EXPECT_EQ(heard(WM_BAND_SELECTED).size(), 1u);
+}
+
+TEST_F(FilterDlgTest, EnterAndEscapeOnlyEndTheEntryAndNeverReachTheDialog) {
+    // The strips sit on the main window, a dialog that Escape would close and Enter would
+    // answer with its default button.
+    QDialog dialog;
+    auto* onDialog = new CFilterDlg(&dialog);
+    onDialog->attachFilter(&filter);
+    onDialog->refreshStrip();
+    auto* button = new QPushButton(QStringLiteral("OK"), &dialog);
+    button->move(0, 200);
+    button->setDefault(true);
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    showActive(dialog);
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        CNumEdit* edit = onDialog->qEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("2"));
+        QTest::keyClick(edit, key);
+        EXPECT_TRUE(onDialog->hasFocus());
+        EXPECT_EQ(band.q, nearestIndex(QTable, 2.0)) << "the entry committed";
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_EQ(clicked.count(), 0);
+        band.q = 16;
+    }
+    delete onDialog;
+    filter.setLinkedSlider(strip);
 }
 
 TEST_F(FilterDlgTest, ChoosingATypeChangesTheBandAndRedrawsTheGraphWithIt) {
