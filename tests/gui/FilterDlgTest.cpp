@@ -14,6 +14,7 @@
 #include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -211,6 +212,38 @@ TEST_F(FilterDlgTest, ChoosingATypeChangesTheBandAndRedrawsTheGraphWithIt) {
     EXPECT_EQ(button->itemText(0), QStringLiteral("PEQ"));
     EXPECT_EQ(button->itemText(1), QStringLiteral("LS"));
     EXPECT_EQ(button->itemText(2), QStringLiteral("HS"));
+}
+
+// Desktops where one click opens an item make a list report the click twice, as clicked and
+// as activated.
+class SingleClickActivates : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+TEST_F(FilterDlgTest, OneChoiceInTheTypeListIsReportedOnce) {
+    CDropListButton* button = strip->typeButton();
+    Recorder listener;
+    button->setNotifyTarget(&listener);
+    SingleClickActivates style;
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(button->isListOpen());
+    QListWidget* list = button->list();
+    list->setStyle(&style);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(kLowShelf)).center());
+    list->setStyle(nullptr);
+    button->setNotifyTarget(nullptr);
+    listener.deliverPosted();
+    const auto chosen = listener.of(WM_DROPLIST_SELECTED);
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0].wParam, WPARAM{CFilterDlg::IdTypeList});
+    EXPECT_EQ(chosen[0].lParam, kLowShelf);
 }
 
 TEST_F(FilterDlgTest, DraggingTheSliderWritesTheGainAndTellsThePageOnEveryTick) {
