@@ -11,8 +11,12 @@
 #include "gui/widgets/NumEdit.h"
 #include "model/EqTables.h"
 
+#include <QDialog>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProxyStyle>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -147,6 +151,36 @@ TEST_F(FilterDlgTest, EnterInAnEntryCommitsItAndLeavesTheFocusOnTheStrip) {
     EXPECT_EQ(heard(WM_BAND_SELECTED).size(), 1u);
 }
 
+TEST_F(FilterDlgTest, EnterAndEscapeOnlyEndTheEntryAndNeverReachTheDialog) {
+    // The strips sit on the main window, a dialog that Escape would close and Enter would
+    // answer with its default button.
+    QDialog dialog;
+    auto* onDialog = new CFilterDlg(&dialog);
+    onDialog->attachFilter(&filter);
+    onDialog->refreshStrip();
+    auto* button = new QPushButton(QStringLiteral("OK"), &dialog);
+    button->move(0, 200);
+    button->setDefault(true);
+    QSignalSpy clicked(button, &QPushButton::clicked);
+    showActive(dialog);
+    for (Qt::Key key : {Qt::Key_Escape, Qt::Key_Return, Qt::Key_Enter}) {
+        SCOPED_TRACE(key);
+        CNumEdit* edit = onDialog->qEdit();
+        edit->setFocus();
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("2"));
+        QTest::keyClick(edit, key);
+        EXPECT_TRUE(onDialog->hasFocus());
+        EXPECT_EQ(band.q, nearestIndex(QTable, 2.0)) << "the entry committed";
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.result(), 0);
+        EXPECT_EQ(clicked.count(), 0);
+        band.q = 16;
+    }
+    delete onDialog;
+    filter.setLinkedSlider(strip);
+}
+
 TEST_F(FilterDlgTest, ChoosingATypeChangesTheBandAndRedrawsTheGraphWithIt) {
     CDropListButton* button = strip->typeButton();
     for (int chosen : {kHighShelf, kLowShelf, kPeaking}) {
@@ -178,6 +212,38 @@ TEST_F(FilterDlgTest, ChoosingATypeChangesTheBandAndRedrawsTheGraphWithIt) {
     EXPECT_EQ(button->itemText(0), QStringLiteral("PEQ"));
     EXPECT_EQ(button->itemText(1), QStringLiteral("LS"));
     EXPECT_EQ(button->itemText(2), QStringLiteral("HS"));
+}
+
+// Desktops where one click opens an item make a list report the click twice, as clicked and
+// as activated.
+class SingleClickActivates : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* data) const override {
+        if (hint == SH_ItemView_ActivateItemOnSingleClick)
+            return 1;
+        return QProxyStyle::styleHint(hint, option, widget, data);
+    }
+};
+
+TEST_F(FilterDlgTest, OneChoiceInTheTypeListIsReportedOnce) {
+    CDropListButton* button = strip->typeButton();
+    Recorder listener;
+    button->setNotifyTarget(&listener);
+    SingleClickActivates style;
+    QTest::mouseClick(button, Qt::LeftButton);
+    ASSERT_TRUE(button->isListOpen());
+    QListWidget* list = button->list();
+    list->setStyle(&style);
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(kLowShelf)).center());
+    list->setStyle(nullptr);
+    button->setNotifyTarget(nullptr);
+    listener.deliverPosted();
+    const auto chosen = listener.of(WM_DROPLIST_SELECTED);
+    ASSERT_EQ(chosen.size(), 1u);
+    EXPECT_EQ(chosen[0].wParam, WPARAM{CFilterDlg::IdTypeList});
+    EXPECT_EQ(chosen[0].lParam, kLowShelf);
 }
 
 TEST_F(FilterDlgTest, DraggingTheSliderWritesTheGainAndTellsThePageOnEveryTick) {

@@ -286,11 +286,14 @@ void CFilterDlg::onTypeChosen() {
 
 bool CFilterDlg::eventFilter(QObject* watched, QEvent* e) {
     // Enter or Escape in any control moves the focus to the strip, which ends an entry being
-    // typed (it commits on leaving); the key then goes on as usual.
+    // typed (it commits on leaving). The key does nothing else: passed on, it would reach the
+    // main window, where Escape closes the dialog and Enter presses its default button.
     if (e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
-        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
+        if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
             setFocus(Qt::OtherFocusReason);
+            return true;
+        }
     }
     return MessageWindow<QWidget>::eventFilter(watched, e);
 }

@@ -123,6 +123,10 @@ void CDropListButton::closeList() {
 }
 
 void CDropListButton::choose(int index) {
+    // Where one click both clicks and activates an item, the second report finds the list
+    // closed and the choice already made.
+    if (!isListOpen())
+        return;
     closeList();
     if (index < 0 || index >= count())
         return;
