@@ -172,10 +172,10 @@ void CConnectionController::onLinkFailed(LPARAM noRetry) {
             closePort();
             g_bConnected = 0;
             m_host.enableSystemPanel();
-            if (!m_searchArmed) {
-                startSearchTimer();
-                m_searchArmed = true;
-            }
+            // Armed may still be set from the loss that led to this reopen (the timer stopped
+            // itself to reopen); it must not keep the port from being watched again.
+            startSearchTimer();
+            m_searchArmed = true;
         }
         ShowLinkState(-1, 0);
         return;

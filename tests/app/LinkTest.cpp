@@ -172,6 +172,36 @@ TEST_F(LinkTest, UnansweredFrameIsWrittenThreeTimesThenTheLinkFails) {
                 loop.timerRunning(CConnectionController::kPortSearchTimerId));
 }
 
+// After Connect, a device that stops answering while its port stays present (switched off
+// behind its adapter) is still watched after the reopened port's probe goes unanswered.
+TEST_F(LinkTest, LostLinkAfterConnectKeepsWatchingWhenTheReprobeFails) {
+    SimProcess device("dev", {"--silent-after", "2"});
+    useSimulators({&device});
+    controller->onConnect();
+    ASSERT_TRUE(runUntil([&] { return online(); }, 3s));
+    auto failed = [&](LPARAM noRetry) {
+        for (const SeenMessage& m : seen(WM_LINK_FAILED))
+            if (m.message.lParam == noRetry)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(runUntil([&] { return failed(0); }, 6s));
+    ASSERT_TRUE(runUntil([&] { return failed(1); }, 3s));
+    const auto reprobeFailed = Clock::now();
+
+    EXPECT_EQ(host.title(), kOffLine);
+    EXPECT_TRUE(loop.timerRunning(CConnectionController::kPortSearchTimerId));
+    ASSERT_TRUE(runUntil(
+        [&] {
+            for (const SimLogLine& l : device.received())
+                if (l.at > reprobeFailed && l.bytes == kProbe)
+                    return true;
+            return false;
+        },
+        2s))
+        << "the port was not probed again";
+}
+
 TEST_F(LinkTest, StalledReplyIsGivenUpAndTheFrameWrittenAgain) {
     // The first keep-alive's acknowledgement stops after FF 55 03.
     SimProcess device("dev", {"--stall", "3/3/forever"});
