@@ -39,6 +39,17 @@ int pollRetrying(pollfd* fds, nfds_t n, Clock::time_point deadline) {
     }
 }
 
+// Whether the port has hung up (an adapter pulled, the far end of a pty closed); latches it.
+bool hungUp(int fd, bool& gone, std::string& error) {
+    pollfd p{fd, POLLIN, 0};
+    if (pollRetrying(&p, 1, Clock::now()) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
+        gone = true;
+        error = "the port has hung up";
+        return true;
+    }
+    return false;
+}
+
 bool speedFor(int baud, speed_t& speed) {
     struct Entry {
         int baud;
@@ -178,13 +189,7 @@ SerialDevice::CommWait SerialDevice::startCommWait() {
         return CommWait::Failed;
     // Readiness is level-triggered here, so there is nothing to arm; only a port that has
     // hung up must be noticed now.
-    pollfd p{m_native->fd, POLLIN, 0};
-    if (pollRetrying(&p, 1, Clock::now()) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-        m_native->gone = true;
-        m_lastError = "the port has hung up";
-        return CommWait::Failed;
-    }
-    return CommWait::Pending;
+    return hungUp(m_native->fd, m_native->gone, m_lastError) ? CommWait::Failed : CommWait::Pending;
 }
 
 bool SerialDevice::commEventHasRxChar() const {
@@ -200,12 +205,8 @@ SerialResult SerialDevice::inputWaiting(std::size_t& count) {
     count = 0;
     if (m_native->fd < 0 || m_native->gone)
         return SerialResult::Gone;
-    pollfd p{m_native->fd, POLLIN, 0};
-    if (pollRetrying(&p, 1, Clock::now()) < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-        m_native->gone = true;
-        m_lastError = "the port has hung up";
+    if (hungUp(m_native->fd, m_native->gone, m_lastError))
         return SerialResult::Gone;
-    }
     int n = 0;
     if (::ioctl(m_native->fd, FIONREAD, &n) < 0) {
         const int err = errno;
