@@ -50,6 +50,15 @@ bool hungUp(int fd, bool& gone, std::string& error) {
     return false;
 }
 
+// The result of a failed read or write: a hang-up latches the port as gone.
+SerialResult failure(int err, bool& gone, std::string& error) {
+    error = std::system_category().message(err);
+    if (!isHangup(err))
+        return SerialResult::Failed;
+    gone = true;
+    return SerialResult::Gone;
+}
+
 bool speedFor(int baud, speed_t& speed) {
     struct Entry {
         int baud;
@@ -241,14 +250,8 @@ SerialResult SerialDevice::readByte(std::uint8_t& byte) {
         const int err = errno;
         if (err == EINTR)
             continue;
-        if (err != EAGAIN && err != EWOULDBLOCK) {
-            m_lastError = std::system_category().message(err);
-            if (isHangup(err)) {
-                m_native->gone = true;
-                return SerialResult::Gone;
-            }
-            return SerialResult::Failed;
-        }
+        if (err != EAGAIN && err != EWOULDBLOCK)
+            return failure(err, m_native->gone, m_lastError);
         // Started but nothing yet: wait for the byte within the read timeouts.
         if (waited && Clock::now() >= deadline) {
             m_lastError = "the read did not complete in time";
@@ -282,14 +285,8 @@ SerialResult SerialDevice::write(const std::uint8_t* data, std::size_t size) {
         const int err = r < 0 ? errno : EAGAIN;
         if (err == EINTR)
             continue;
-        if (err != EAGAIN && err != EWOULDBLOCK) {
-            m_lastError = std::system_category().message(err);
-            if (isHangup(err)) {
-                m_native->gone = true;
-                return SerialResult::Gone;
-            }
-            return SerialResult::Failed;
-        }
+        if (err != EAGAIN && err != EWOULDBLOCK)
+            return failure(err, m_native->gone, m_lastError);
         pollfd p{m_native->fd, POLLOUT, 0};
         const int pr = pollRetrying(&p, 1, deadline);
         if (pr < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
