@@ -66,6 +66,8 @@ public:
 
     void setStatusSink(LinkStatusSink* sink);
     bool isOpen() const;
+    // Why the last Open failed or the port last failed, in the platform's words.
+    std::string lastError() const;
 
     // Every pause of the port thread goes through this; tests may record or shorten them.
     using Sleeper = void (*)(std::chrono::milliseconds);
