@@ -50,8 +50,10 @@ bool ChildProcess::start(const std::string& program, const std::vector<std::stri
     if (!m_native)
         m_native = new Native;
     std::string line = quoted(program);
-    for (const std::string& a : args)
-        line += " " + quoted(a);
+    for (const std::string& a : args) {
+        line += ' ';
+        line += quoted(a);
+    }
     const HANDLE out = createOutput(outFile);
     const HANDLE err = createOutput(errFile);
     STARTUPINFOA si{};

@@ -292,32 +292,31 @@ bool NetworkDevice::isOpen() const {
 
 void NetworkDevice::purge() {
     Native& n = *m_native;
-    if (n.fd < 0 || n.gone)
-        return;
     // What has arrived so far is dropped, as a serial driver drops its input queue.
-    while (n.fill(m_lastError) && n.buffered() > 0)
+    do {
         n.rxHead = n.rxTail = 0;
+    } while (n.fill(m_lastError) && n.buffered() > 0);
+    n.rxHead = n.rxTail = 0;
 }
 
+// Bytes that arrived before the server closed the connection are still read; the port
+// counts as gone once they are.
 SerialDevice::CommWait NetworkDevice::startCommWait() {
-    // Taking in what has arrived notices a closed connection now.
-    return m_native->fill(m_lastError) ? SerialDevice::CommWait::Pending
+    Native& n = *m_native;
+    n.fill(m_lastError);
+    return n.buffered() > 0 || !n.gone ? SerialDevice::CommWait::Pending
                                        : SerialDevice::CommWait::Failed;
 }
 
 SerialResult NetworkDevice::inputWaiting(std::size_t& count) {
     Native& n = *m_native;
-    count = 0;
-    if (!n.fill(m_lastError))
-        return SerialResult::Gone;
+    n.fill(m_lastError);
     count = n.buffered();
-    return SerialResult::Ok;
+    return count > 0 || !n.gone ? SerialResult::Ok : SerialResult::Gone;
 }
 
 SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
     Native& n = *m_native;
-    if (n.fd < 0 || n.gone)
-        return SerialResult::Gone;
     const auto& t = n.timeouts;
     const auto deadline =
         Clock::now() + std::chrono::milliseconds(t.readTotalConstant + t.readTotalMultiplier);
@@ -326,6 +325,8 @@ SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
             byte = n.rx[n.rxHead++];
             return SerialResult::Ok;
         }
+        if (n.fd < 0 || n.gone)
+            return SerialResult::Gone;
         if (Clock::now() >= deadline) {
             m_lastError = "the read did not complete in time";
             return SerialResult::Incomplete;
@@ -335,8 +336,7 @@ SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
             n.lose(m_lastError, "the connection to the serial device server was lost");
             return SerialResult::Gone;
         }
-        if (!n.fill(m_lastError))
-            return SerialResult::Gone;
+        n.fill(m_lastError);
     }
 }
 
@@ -400,8 +400,7 @@ int NetworkDevice::wait(const ManualResetEvent* const events[3],
             return SerialDevice::kWaitFailed;
         }
         if (fds[3].revents) {
-            if (!n.fill(m_lastError))
-                return SerialDevice::kWaitFailed;
+            n.fill(m_lastError);
             continue; // negotiation alone wakes nobody
         }
         return SerialDevice::kWaitTimeout;

@@ -303,27 +303,31 @@ bool NetworkDevice::isOpen() const {
 
 void NetworkDevice::purge() {
     Native& n = *m_native;
-    while (n.fill(m_lastError) && n.buffered() > 0)
+    // What has arrived so far is dropped, as a serial driver drops its input queue.
+    do {
         n.rxHead = n.rxTail = 0;
+    } while (n.fill(m_lastError) && n.buffered() > 0);
+    n.rxHead = n.rxTail = 0;
 }
 
+// Bytes that arrived before the server closed the connection are still read; the port
+// counts as gone once they are.
 SerialDevice::CommWait NetworkDevice::startCommWait() {
-    return m_native->fill(m_lastError) ? SerialDevice::CommWait::Pending
+    Native& n = *m_native;
+    n.fill(m_lastError);
+    return n.buffered() > 0 || !n.gone ? SerialDevice::CommWait::Pending
                                        : SerialDevice::CommWait::Failed;
 }
 
 SerialResult NetworkDevice::inputWaiting(std::size_t& count) {
-    count = 0;
-    if (!m_native->fill(m_lastError))
-        return SerialResult::Gone;
-    count = m_native->buffered();
-    return SerialResult::Ok;
+    Native& n = *m_native;
+    n.fill(m_lastError);
+    count = n.buffered();
+    return count > 0 || !n.gone ? SerialResult::Ok : SerialResult::Gone;
 }
 
 SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
     Native& n = *m_native;
-    if (n.s == INVALID_SOCKET || n.gone)
-        return SerialResult::Gone;
     const auto& t = n.timeouts;
     const auto deadline =
         Clock::now() + std::chrono::milliseconds(t.readTotalConstant + t.readTotalMultiplier);
@@ -332,14 +336,15 @@ SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
             byte = n.rx[n.rxHead++];
             return SerialResult::Ok;
         }
+        if (n.s == INVALID_SOCKET || n.gone)
+            return SerialResult::Gone;
         if (Clock::now() >= deadline) {
             m_lastError = "the read did not complete in time";
             return SerialResult::Incomplete;
         }
         ::WSAWaitForMultipleEvents(1, &n.ready, FALSE, millisecondsUntil(deadline), FALSE);
         ::WSAResetEvent(n.ready);
-        if (!n.fill(m_lastError))
-            return SerialResult::Gone;
+        n.fill(m_lastError);
     }
 }
 
@@ -394,8 +399,7 @@ int NetworkDevice::wait(const ManualResetEvent* const events[3],
             return SerialDevice::kWaitFailed;
         if (r == WAIT_OBJECT_0 + 3) {
             ::WSAResetEvent(n.ready);
-            if (!n.fill(m_lastError))
-                return SerialDevice::kWaitFailed;
+            n.fill(m_lastError);
             continue;
         }
         if (r == WAIT_TIMEOUT)
