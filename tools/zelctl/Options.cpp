@@ -1,6 +1,8 @@
 // Command-line parsing and usage texts of zelctl.
 #include "Options.h"
 
+#include "platform/NetworkPortName.h"
+
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -39,7 +41,8 @@ also sets 115200 8N1 on the server's port). Exit status: 0 success, 1 no process
 const char* const kPortsUsage = R"(usage: zelctl ports
 
 One line per serial port, in discovery order: the name to pass to --port, a tab, and a
-description (may be empty). Paths in ZEL_EXTRA_PORTS that do not exist are skipped.
+description (may be empty). Paths in ZEL_EXTRA_PORTS that do not exist, and network names
+whose serial device server does not accept a connection, are skipped.
 )";
 
 const char* const kFleetUsage = R"(usage: zelctl fleet status ROOMS [-j N] [--json]
@@ -175,6 +178,9 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
                 return "--port belongs to pull, push or set";
             if (value.empty())
                 return "--port needs a port name";
+            if (NetworkPortName net;
+                isNetworkPortName(value) && !parseNetworkPortName(value, net, error))
+                return error;
             out.port = value;
         } else if (optionValue(arg, "--part", argc, argv, i, value, error)) {
             if (!error.empty())

@@ -2,6 +2,7 @@
 #include "RoomsFile.h"
 
 #include "modes/ModePaths.h"
+#include "platform/NetworkPortName.h"
 
 #include <filesystem>
 #include <fstream>
@@ -40,6 +41,11 @@ bool parseRooms(const std::string& text, const std::string& origin, std::vector<
                 error = at + "port " + fields[1] + " is already room " + r.name + "'s";
                 return false;
             }
+        }
+        if (NetworkPortName net;
+            isNetworkPortName(fields[1]) && !parseNetworkPortName(fields[1], net, error)) {
+            error = at + error;
+            return false;
         }
         Room room;
         room.name = fields[0];

@@ -50,6 +50,7 @@ TEST(RoomsFile, ReadsRoomsAndNamesTheLineOfABadOne) {
         {"r1 /dev/a m.dat extra\n", "rooms.txt:1: expected NAME PORT [MODE-FILE], found 4 fields"},
         {"r1 /dev/a\n#\nr1 /dev/b\n", "rooms.txt:3: room r1 is already on line 1"},
         {"r1 /dev/a\nr2 /dev/a\n", "rooms.txt:2: port /dev/a is already room r1's"},
+        {"r1 /dev/a\nr2 tcp://10.0.0.5\n", "rooms.txt:2: 'tcp://10.0.0.5' needs HOST:PORT"},
         {"# nothing\n", "rooms.txt: no rooms"},
     };
     for (const Case& c : cases) {
@@ -238,9 +239,12 @@ TEST_F(Fleet, PushVerifiesEveryAnsweringRoomAndStatusFindsTheOnesChangedBehindIt
     EXPECT_FALSE(std::getline(table, line)) << line;
 }
 
-TEST_F(Fleet, BadRoomsOrModeFilesTouchNoRoom) {
-    std::ofstream(dir / "bad.txt") << "room0 " << ports[0] << "\nroom1\n";
-    std::ofstream(dir / "nomode.txt") << "room0 " << ports[0] << "\n";
+TEST(FleetInput, BadRoomsModeFilesOrPortNamesTouchNoRoom) {
+    char pattern[] = "/tmp/zel-fleet-test-XXXXXX";
+    const fs::path dir = mkdtemp(pattern);
+    SimProcess sim("room0", {});
+    std::ofstream(dir / "bad.txt") << "room0 " << sim.link() << "\nroom1\n";
+    std::ofstream(dir / "nomode.txt") << "room0 " << sim.link() << "\n";
     std::ofstream(dir / "short.dat") << "ZEL";
     struct Case {
         std::string args;
@@ -250,12 +254,13 @@ TEST_F(Fleet, BadRoomsOrModeFilesTouchNoRoom) {
         {"fleet push bad.txt",
          "zelctl: bad.txt:2: expected NAME PORT [MODE-FILE], found 1 field\n"},
         {"fleet push nomode.txt",
-         "zelctl: nomode.txt:1: room room0 names no mode file; name one or "
-         "give FILE\n"},
+         "zelctl: nomode.txt:1: room room0 names no mode file; name one or give FILE\n"},
         {"fleet push nomode.txt short.dat", "zelctl: short.dat is not a mode file"},
         {"fleet status missing.txt", "zelctl: cannot read the rooms file missing.txt\n"},
         {"fleet status nomode.txt --part 1", "zelctl: --part belongs to push or fleet push\n"},
         {"fleet status nomode.txt -j 0", "zelctl: -j must be 1..64, not '0'\n"},
+        {"pull --port tcp://127.0.0.1:0 x.dat",
+         "zelctl: 'tcp://127.0.0.1:0' needs a TCP port 1..65535\n"},
     };
     for (const Case& c : cases) {
         const ToolRun r = runZelctl(dir, c.args);
@@ -263,7 +268,9 @@ TEST_F(Fleet, BadRoomsOrModeFilesTouchNoRoom) {
         EXPECT_EQ(r.err.substr(0, c.says.size()), c.says) << c.args;
         EXPECT_EQ(std::count(r.err.begin(), r.err.end(), '\n'), 1) << r.err;
     }
-    EXPECT_TRUE(sims[0]->received().empty());
+    EXPECT_TRUE(sim.received().empty());
+    std::error_code ec;
+    fs::remove_all(dir, ec);
 }
 
 } // namespace

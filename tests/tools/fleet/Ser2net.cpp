@@ -1,8 +1,6 @@
 // Ser2net: its YAML configuration, start, readiness from the kernel's socket table, stop.
 #include "Ser2net.h"
 
-#include <gtest/gtest.h>
-
 #include <chrono>
 #include <csignal>
 #include <cstdio>
