@@ -5,7 +5,9 @@
 
 #include "platform/ManualResetEvent.h"
 #include "platform/SerialDevice.h"
+#include "platform/TelnetCodec.h"
 
+#include <array>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -49,8 +51,36 @@ public:
     static bool present(const std::string& name, std::chrono::milliseconds wait);
 
 private:
+    using Clock = std::chrono::steady_clock;
+    // Results of the socket primitives besides a byte count.
+    static constexpr long kWouldBlock = -1;
+    static constexpr long kSocketError = -2; // lastError() says which
+
+    // The socket primitives, one implementation per OS. receive and sendSome never wait;
+    // receive returns 0 when the server has closed the connection.
+    long receive(std::uint8_t* buffer, std::size_t capacity);
+    long sendSome(const std::uint8_t* data, std::size_t size);
+    // 1 writable, 0 not by the deadline, -1 the connection failed.
+    int waitWritable(Clock::time_point deadline);
+    // Returns when something can be read, the deadline has passed, or the connection failed.
+    void waitReadable(Clock::time_point deadline);
+
+    // Shared by both: the connection's start, the decoded input kept between calls, and
+    // the escaped output.
+    bool begin(bool telnet, std::chrono::milliseconds timeout);
+    bool fill();
+    void sendOwed();
+    SerialResult sendAll(const std::uint8_t* data, std::size_t size, Clock::time_point deadline);
+    std::size_t buffered() const { return m_rxTail - m_rxHead; }
+    bool lose(const std::string& why);
+
     struct Native;
     Native* m_native;
+    TelnetCodec m_codec;
+    std::array<std::uint8_t, 4096> m_rx{}; // decoded data not yet read
+    std::size_t m_rxHead = 0, m_rxTail = 0;
+    bool m_gone = false; // closed or reset by the far end: every call fails from now on
+    SerialTimeouts m_timeouts;
     std::string m_lastError;
 };
 

@@ -1,14 +1,10 @@
-// NetworkDevice on POSIX: a non-blocking TCP socket with TCP_NODELAY, poll() over it and the
-// caller's event fds, and the decoded bytes kept in a fixed buffer between calls.
+// NetworkDevice on POSIX: a non-blocking TCP socket with TCP_NODELAY and poll() over it and
+// the caller's event fds.
 #include "platform/NetworkDevice.h"
 
 #include "platform/NetworkPortName.h"
-#include "platform/TelnetCodec.h"
 
-#include <array>
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <mutex>
 #include <netdb.h>
@@ -97,99 +93,6 @@ std::map<std::string, PresenceProbe> g_probes;
 
 struct NetworkDevice::Native {
     int fd = -1;
-    bool gone = false; // closed or reset by the far end: every call fails from now on
-    SerialTimeouts timeouts;
-    TelnetCodec codec;
-    std::array<std::uint8_t, 4096> rx{}; // decoded data not yet read
-    std::size_t rxHead = 0, rxTail = 0;
-
-    std::size_t buffered() const { return rxTail - rxHead; }
-
-    bool lose(std::string& error, const std::string& why) {
-        gone = true;
-        error = why;
-        return false;
-    }
-
-    // Sends what the codec owes the server without waiting; the rest goes out later.
-    bool sendOwed(std::string& error) {
-        while (!codec.pendingReply().empty()) {
-            const auto owed = codec.pendingReply();
-            const ssize_t r = ::send(fd, owed.data(), owed.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (r > 0) {
-                codec.dropReply(static_cast<std::size_t>(r));
-                continue;
-            }
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
-                return true;
-            return lose(error, errnoText(errno));
-        }
-        return true;
-    }
-
-    // Takes everything the socket holds into rx without waiting. False when the
-    // connection has ended.
-    bool fill(std::string& error) {
-        if (fd < 0 || gone)
-            return false;
-        for (;;) {
-            if (rxHead == rxTail)
-                rxHead = rxTail = 0;
-            if (rxTail == rx.size() && rxHead > 0) {
-                std::memmove(rx.data(), rx.data() + rxHead, buffered());
-                rxTail -= rxHead;
-                rxHead = 0;
-            }
-            const std::size_t space = rx.size() - rxTail;
-            if (space == 0)
-                break; // the rest waits in the socket
-            const ssize_t r = ::recv(fd, rx.data() + rxTail, space, MSG_DONTWAIT);
-            if (r > 0) {
-                rxTail += codec.decode(rx.data() + rxTail, static_cast<std::size_t>(r));
-                continue;
-            }
-            if (r == 0)
-                return lose(error, "the serial device server closed the connection");
-            if (errno == EINTR)
-                continue;
-            if (errno == EAGAIN || errno == EWOULDBLOCK)
-                break;
-            return lose(error, errnoText(errno));
-        }
-        return sendOwed(error);
-    }
-
-    // Sends all of `data` as it is, within the deadline.
-    SerialResult sendAll(const std::uint8_t* data, std::size_t size, Clock::time_point deadline,
-                         std::string& error) {
-        std::size_t done = 0;
-        while (done < size) {
-            const ssize_t r = ::send(fd, data + done, size - done, MSG_NOSIGNAL | MSG_DONTWAIT);
-            if (r > 0) {
-                done += static_cast<std::size_t>(r);
-                continue;
-            }
-            if (r < 0 && errno == EINTR)
-                continue;
-            if (r < 0 && errno != EAGAIN && errno != EWOULDBLOCK) {
-                lose(error, errnoText(errno));
-                return SerialResult::Gone;
-            }
-            pollfd p{fd, POLLOUT, 0};
-            const int pr = pollRetrying(&p, 1, deadline);
-            if (pr < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL))) {
-                lose(error, "the connection to the serial device server was lost");
-                return SerialResult::Gone;
-            }
-            if (pr == 0) {
-                error = "the write did not complete in time";
-                return SerialResult::Failed;
-            }
-        }
-        return SerialResult::Ok;
-    }
 };
 
 NetworkDevice::NetworkDevice() : m_native(new Native) {}
@@ -233,46 +136,9 @@ bool NetworkDevice::open(const std::string& name, std::chrono::milliseconds time
     ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
     ::setsockopt(fd, SOL_SOCKET, SO_KEEPALIVE, &one, sizeof one);
 
-    Native& n = *m_native;
-    n.fd = fd;
-    n.gone = false;
-    n.rxHead = n.rxTail = 0;
-    n.codec.reset(parsed.telnet);
-    if (parsed.telnet) {
-        const auto hello = TelnetCodec::greeting();
-        if (n.sendAll(hello.data(), hello.size(), Clock::now() + timeout, m_lastError) !=
-            SerialResult::Ok) {
-            close();
-            return false;
-        }
-    }
-    return true;
-}
-
-bool NetworkDevice::configure(const SerialTimeouts& timeouts, const std::string& settings,
-                              const char*& failedCall) {
-    Native& n = *m_native;
-    n.timeouts = timeouts;
-    int baud = 0, data = 0, stop = 0;
-    char parity = 0;
-    if (std::sscanf(settings.c_str(), "baud=%d parity=%c data=%d stop=%d", &baud, &parity, &data,
-                    &stop) != 4 ||
-        baud <= 0 || data < 5 || data > 8 || (stop != 1 && stop != 2) ||
-        std::strchr("NEOnoe", parity) == nullptr) {
-        failedCall = "BuildCommDCB()";
-        m_lastError = "The parameter is incorrect: \"" + settings + "\"";
-        return false;
-    }
-    // A raw port's line settings belong to the server's own configuration.
-    if (!n.codec.telnet())
-        return true;
-    const auto request =
-        TelnetCodec::comPortSettings(static_cast<std::uint32_t>(baud), data, parity, stop);
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(timeouts.writeTotalConstant +
-                                                 timeouts.writeTotalMultiplier * request.size());
-    if (n.sendAll(request.data(), request.size(), deadline, m_lastError) != SerialResult::Ok) {
-        failedCall = "SetCommState()";
+    m_native->fd = fd;
+    if (!begin(parsed.telnet, timeout)) {
+        close();
         return false;
     }
     return true;
@@ -283,97 +149,57 @@ void NetworkDevice::close() {
         return;
     ::close(m_native->fd);
     m_native->fd = -1;
-    m_native->rxHead = m_native->rxTail = 0;
+    m_rxHead = m_rxTail = 0;
 }
 
 bool NetworkDevice::isOpen() const {
     return m_native->fd >= 0;
 }
 
-void NetworkDevice::purge() {
-    Native& n = *m_native;
-    // What has arrived so far is dropped, as a serial driver drops its input queue.
-    do {
-        n.rxHead = n.rxTail = 0;
-    } while (n.fill(m_lastError) && n.buffered() > 0);
-    n.rxHead = n.rxTail = 0;
-}
-
-// Bytes that arrived before the server closed the connection are still read; the port
-// counts as gone once they are.
-SerialDevice::CommWait NetworkDevice::startCommWait() {
-    Native& n = *m_native;
-    n.fill(m_lastError);
-    return n.buffered() > 0 || !n.gone ? SerialDevice::CommWait::Pending
-                                       : SerialDevice::CommWait::Failed;
-}
-
-SerialResult NetworkDevice::inputWaiting(std::size_t& count) {
-    Native& n = *m_native;
-    n.fill(m_lastError);
-    count = n.buffered();
-    return count > 0 || !n.gone ? SerialResult::Ok : SerialResult::Gone;
-}
-
-SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
-    Native& n = *m_native;
-    const auto& t = n.timeouts;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(t.readTotalConstant + t.readTotalMultiplier);
+long NetworkDevice::receive(std::uint8_t* buffer, std::size_t capacity) {
     for (;;) {
-        if (n.buffered() > 0) {
-            byte = n.rx[n.rxHead++];
-            return SerialResult::Ok;
-        }
-        if (n.fd < 0 || n.gone)
-            return SerialResult::Gone;
-        if (Clock::now() >= deadline) {
-            m_lastError = "the read did not complete in time";
-            return SerialResult::Incomplete;
-        }
-        pollfd p{n.fd, POLLIN, 0};
-        if (pollRetrying(&p, 1, deadline) < 0 || (p.revents & (POLLERR | POLLNVAL))) {
-            n.lose(m_lastError, "the connection to the serial device server was lost");
-            return SerialResult::Gone;
-        }
-        n.fill(m_lastError);
+        const ssize_t n = ::recv(m_native->fd, buffer, capacity, MSG_DONTWAIT);
+        if (n >= 0)
+            return static_cast<long>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return kWouldBlock;
+        m_lastError = errnoText(errno);
+        return kSocketError;
     }
 }
 
-SerialResult NetworkDevice::write(const std::uint8_t* data, std::size_t size) {
-    Native& n = *m_native;
-    if (n.fd < 0 || n.gone)
-        return SerialResult::Gone;
-    const auto& t = n.timeouts;
-    const auto deadline =
-        Clock::now() +
-        std::chrono::milliseconds(t.writeTotalConstant +
-                                  t.writeTotalMultiplier * static_cast<std::uint32_t>(size));
-    // Answers owed to the server go first; then the data, escaped in pieces on the stack.
-    const auto owed = n.codec.pendingReply();
-    if (!owed.empty()) {
-        const SerialResult r = n.sendAll(owed.data(), owed.size(), deadline, m_lastError);
-        if (r != SerialResult::Ok)
-            return r;
-        n.codec.dropReply(owed.size());
+long NetworkDevice::sendSome(const std::uint8_t* data, std::size_t size) {
+    for (;;) {
+        // No SIGPIPE: a closed connection is reported, never a reason to end the program.
+        const ssize_t n = ::send(m_native->fd, data, size, MSG_NOSIGNAL | MSG_DONTWAIT);
+        if (n >= 0)
+            return static_cast<long>(n);
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return kWouldBlock;
+        m_lastError = errnoText(errno);
+        return kSocketError;
     }
-    std::uint8_t wire[1024];
-    std::size_t done = 0;
-    while (done < size) {
-        std::size_t used = 0;
-        const std::size_t length =
-            n.codec.encode(data + done, size - done, wire, sizeof wire, used);
-        const SerialResult r = n.sendAll(wire, length, deadline, m_lastError);
-        if (r != SerialResult::Ok)
-            return r;
-        done += used;
-    }
-    return SerialResult::Ok;
+}
+
+int NetworkDevice::waitWritable(Clock::time_point deadline) {
+    pollfd p{m_native->fd, POLLOUT, 0};
+    const int r = pollRetrying(&p, 1, deadline);
+    if (r < 0 || (p.revents & (POLLHUP | POLLERR | POLLNVAL)))
+        return -1;
+    return r;
+}
+
+void NetworkDevice::waitReadable(Clock::time_point deadline) {
+    pollfd p{m_native->fd, POLLIN, 0};
+    pollRetrying(&p, 1, deadline);
 }
 
 int NetworkDevice::wait(const ManualResetEvent* const events[3],
                         std::chrono::milliseconds timeout) {
-    Native& n = *m_native;
     pollfd fds[4];
     for (int i = 0; i < 3; ++i)
         fds[i] = pollfd{static_cast<int>(events[i]->native()), POLLIN, 0};
@@ -381,11 +207,12 @@ int NetworkDevice::wait(const ManualResetEvent* const events[3],
     for (;;) {
         // Bytes already taken in signal at once; a lost connection only lets the events
         // through, without waiting.
-        const bool ready = n.buffered() > 0;
-        fds[3] = pollfd{n.gone || ready ? -1 : n.fd, POLLIN, 0};
-        const int r = pollRetrying(fds, 4, n.gone || ready ? Clock::now() : deadline);
+        const bool ready = buffered() > 0;
+        const bool idle = m_gone || ready;
+        fds[3] = pollfd{idle ? -1 : m_native->fd, POLLIN, 0};
+        const int r = pollRetrying(fds, 4, idle ? Clock::now() : deadline);
         if (r < 0) {
-            n.lose(m_lastError, errnoText(errno));
+            lose(errnoText(errno));
             return SerialDevice::kWaitFailed;
         }
         for (int i = 0; i < 3; ++i)
@@ -393,14 +220,14 @@ int NetworkDevice::wait(const ManualResetEvent* const events[3],
                 return i;
         if (ready)
             return SerialDevice::kCommEventIndex;
-        if (n.gone)
+        if (m_gone)
             return SerialDevice::kWaitFailed;
         if (fds[3].revents & (POLLERR | POLLNVAL)) {
-            n.lose(m_lastError, "the connection to the serial device server was lost");
+            lose("the connection to the serial device server was lost");
             return SerialDevice::kWaitFailed;
         }
         if (fds[3].revents) {
-            n.fill(m_lastError);
+            fill();
             continue; // negotiation alone wakes nobody
         }
         return SerialDevice::kWaitTimeout;

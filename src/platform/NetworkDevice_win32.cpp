@@ -3,15 +3,11 @@
 #include "platform/NetworkDevice.h"
 
 #include "platform/NetworkPortName.h"
-#include "platform/TelnetCodec.h"
 
 // winsock2.h must come before windows.h.
 #include <winsock2.h>
 #include <ws2tcpip.h>
 
-#include <array>
-#include <cstdio>
-#include <cstring>
 #include <map>
 #include <mutex>
 
@@ -47,7 +43,7 @@ DWORD millisecondsUntil(Clock::time_point deadline) {
 }
 
 // Waits until the socket is writable (a connect finished) or has failed; 1, 0 on time-out.
-int waitWritable(SOCKET s, Clock::time_point deadline) {
+int socketWritable(SOCKET s, Clock::time_point deadline) {
     fd_set writable, failed;
     FD_ZERO(&writable);
     FD_ZERO(&failed);
@@ -117,84 +113,6 @@ std::map<std::string, PresenceProbe> g_probes;
 struct NetworkDevice::Native {
     SOCKET s = INVALID_SOCKET;
     WSAEVENT ready = WSA_INVALID_EVENT; // FD_READ or FD_CLOSE
-    bool gone = false;
-    SerialTimeouts timeouts;
-    TelnetCodec codec;
-    std::array<std::uint8_t, 4096> rx{};
-    std::size_t rxHead = 0, rxTail = 0;
-
-    std::size_t buffered() const { return rxTail - rxHead; }
-
-    bool lose(std::string& error, const std::string& why) {
-        gone = true;
-        error = why;
-        return false;
-    }
-
-    SerialResult sendAll(const std::uint8_t* data, std::size_t size, Clock::time_point deadline,
-                         std::string& error) {
-        std::size_t done = 0;
-        while (done < size) {
-            const int r = ::send(s, reinterpret_cast<const char*>(data + done),
-                                 static_cast<int>(size - done), 0);
-            if (r > 0) {
-                done += static_cast<std::size_t>(r);
-                continue;
-            }
-            const int err = ::WSAGetLastError();
-            if (err != WSAEWOULDBLOCK) {
-                lose(error, socketText(err));
-                return SerialResult::Gone;
-            }
-            const int w = waitWritable(s, deadline);
-            if (w < 0) {
-                lose(error, "the connection to the serial device server was lost");
-                return SerialResult::Gone;
-            }
-            if (w == 0) {
-                error = "the write did not complete in time";
-                return SerialResult::Failed;
-            }
-        }
-        return SerialResult::Ok;
-    }
-
-    bool fill(std::string& error) {
-        if (s == INVALID_SOCKET || gone)
-            return false;
-        for (;;) {
-            if (rxHead == rxTail)
-                rxHead = rxTail = 0;
-            if (rxTail == rx.size() && rxHead > 0) {
-                std::memmove(rx.data(), rx.data() + rxHead, buffered());
-                rxTail -= rxHead;
-                rxHead = 0;
-            }
-            const std::size_t space = rx.size() - rxTail;
-            if (space == 0)
-                break;
-            const int r =
-                ::recv(s, reinterpret_cast<char*>(rx.data() + rxTail), static_cast<int>(space), 0);
-            if (r > 0) {
-                rxTail += codec.decode(rx.data() + rxTail, static_cast<std::size_t>(r));
-                continue;
-            }
-            if (r == 0)
-                return lose(error, "the serial device server closed the connection");
-            const int err = ::WSAGetLastError();
-            if (err == WSAEWOULDBLOCK)
-                break;
-            return lose(error, socketText(err));
-        }
-        const auto owed = codec.pendingReply();
-        if (!owed.empty()) {
-            const int r = ::send(s, reinterpret_cast<const char*>(owed.data()),
-                                 static_cast<int>(owed.size()), 0);
-            if (r > 0)
-                codec.dropReply(static_cast<std::size_t>(r));
-        }
-        return true;
-    }
 };
 
 NetworkDevice::NetworkDevice() : m_native(new Native) {}
@@ -217,7 +135,7 @@ bool NetworkDevice::open(const std::string& name, std::chrono::milliseconds time
         s = startConnect(ai, done, m_lastError);
         if (s == INVALID_SOCKET || done)
             continue;
-        const int w = waitWritable(s, deadline);
+        const int w = socketWritable(s, deadline);
         const int err = w > 0 ? connectResult(s) : w < 0 ? ::WSAGetLastError() : WSAETIMEDOUT;
         if (err != 0) {
             m_lastError = err == WSAETIMEDOUT ? parsed.host + " did not answer within " +
@@ -244,43 +162,8 @@ bool NetworkDevice::open(const std::string& name, std::chrono::milliseconds time
         close();
         return false;
     }
-    n.gone = false;
-    n.rxHead = n.rxTail = 0;
-    n.codec.reset(parsed.telnet);
-    if (parsed.telnet) {
-        const auto hello = TelnetCodec::greeting();
-        if (n.sendAll(hello.data(), hello.size(), Clock::now() + timeout, m_lastError) !=
-            SerialResult::Ok) {
-            close();
-            return false;
-        }
-    }
-    return true;
-}
-
-bool NetworkDevice::configure(const SerialTimeouts& timeouts, const std::string& settings,
-                              const char*& failedCall) {
-    Native& n = *m_native;
-    n.timeouts = timeouts;
-    int baud = 0, data = 0, stop = 0;
-    char parity = 0;
-    if (std::sscanf(settings.c_str(), "baud=%d parity=%c data=%d stop=%d", &baud, &parity, &data,
-                    &stop) != 4 ||
-        baud <= 0 || data < 5 || data > 8 || (stop != 1 && stop != 2) ||
-        std::strchr("NEOnoe", parity) == nullptr) {
-        failedCall = "BuildCommDCB()";
-        m_lastError = "The parameter is incorrect: \"" + settings + "\"";
-        return false;
-    }
-    if (!n.codec.telnet())
-        return true;
-    const auto request =
-        TelnetCodec::comPortSettings(static_cast<std::uint32_t>(baud), data, parity, stop);
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(timeouts.writeTotalConstant +
-                                                 timeouts.writeTotalMultiplier * request.size());
-    if (n.sendAll(request.data(), request.size(), deadline, m_lastError) != SerialResult::Ok) {
-        failedCall = "SetCommState()";
+    if (!begin(parsed.telnet, timeout)) {
+        close();
         return false;
     }
     return true;
@@ -294,117 +177,74 @@ void NetworkDevice::close() {
         ::WSACloseEvent(n.ready);
     n.s = INVALID_SOCKET;
     n.ready = WSA_INVALID_EVENT;
-    n.rxHead = n.rxTail = 0;
+    m_rxHead = m_rxTail = 0;
 }
 
 bool NetworkDevice::isOpen() const {
     return m_native->s != INVALID_SOCKET;
 }
 
-void NetworkDevice::purge() {
-    Native& n = *m_native;
-    // What has arrived so far is dropped, as a serial driver drops its input queue.
-    do {
-        n.rxHead = n.rxTail = 0;
-    } while (n.fill(m_lastError) && n.buffered() > 0);
-    n.rxHead = n.rxTail = 0;
+long NetworkDevice::receive(std::uint8_t* buffer, std::size_t capacity) {
+    const int n =
+        ::recv(m_native->s, reinterpret_cast<char*>(buffer), static_cast<int>(capacity), 0);
+    if (n >= 0)
+        return n;
+    const int err = ::WSAGetLastError();
+    if (err == WSAEWOULDBLOCK)
+        return kWouldBlock;
+    m_lastError = socketText(err);
+    return kSocketError;
 }
 
-// Bytes that arrived before the server closed the connection are still read; the port
-// counts as gone once they are.
-SerialDevice::CommWait NetworkDevice::startCommWait() {
-    Native& n = *m_native;
-    n.fill(m_lastError);
-    return n.buffered() > 0 || !n.gone ? SerialDevice::CommWait::Pending
-                                       : SerialDevice::CommWait::Failed;
+long NetworkDevice::sendSome(const std::uint8_t* data, std::size_t size) {
+    const int n =
+        ::send(m_native->s, reinterpret_cast<const char*>(data), static_cast<int>(size), 0);
+    if (n >= 0)
+        return n;
+    const int err = ::WSAGetLastError();
+    if (err == WSAEWOULDBLOCK)
+        return kWouldBlock;
+    m_lastError = socketText(err);
+    return kSocketError;
 }
 
-SerialResult NetworkDevice::inputWaiting(std::size_t& count) {
-    Native& n = *m_native;
-    n.fill(m_lastError);
-    count = n.buffered();
-    return count > 0 || !n.gone ? SerialResult::Ok : SerialResult::Gone;
+int NetworkDevice::waitWritable(Clock::time_point deadline) {
+    return socketWritable(m_native->s, deadline);
 }
 
-SerialResult NetworkDevice::readByte(std::uint8_t& byte) {
-    Native& n = *m_native;
-    const auto& t = n.timeouts;
-    const auto deadline =
-        Clock::now() + std::chrono::milliseconds(t.readTotalConstant + t.readTotalMultiplier);
-    for (;;) {
-        if (n.buffered() > 0) {
-            byte = n.rx[n.rxHead++];
-            return SerialResult::Ok;
-        }
-        if (n.s == INVALID_SOCKET || n.gone)
-            return SerialResult::Gone;
-        if (Clock::now() >= deadline) {
-            m_lastError = "the read did not complete in time";
-            return SerialResult::Incomplete;
-        }
-        ::WSAWaitForMultipleEvents(1, &n.ready, FALSE, millisecondsUntil(deadline), FALSE);
-        ::WSAResetEvent(n.ready);
-        n.fill(m_lastError);
-    }
-}
-
-SerialResult NetworkDevice::write(const std::uint8_t* data, std::size_t size) {
-    Native& n = *m_native;
-    if (n.s == INVALID_SOCKET || n.gone)
-        return SerialResult::Gone;
-    const auto& t = n.timeouts;
-    const auto deadline =
-        Clock::now() +
-        std::chrono::milliseconds(t.writeTotalConstant +
-                                  t.writeTotalMultiplier * static_cast<std::uint32_t>(size));
-    const auto owed = n.codec.pendingReply();
-    if (!owed.empty()) {
-        const SerialResult r = n.sendAll(owed.data(), owed.size(), deadline, m_lastError);
-        if (r != SerialResult::Ok)
-            return r;
-        n.codec.dropReply(owed.size());
-    }
-    std::uint8_t wire[1024];
-    std::size_t done = 0;
-    while (done < size) {
-        std::size_t used = 0;
-        const std::size_t length =
-            n.codec.encode(data + done, size - done, wire, sizeof wire, used);
-        const SerialResult r = n.sendAll(wire, length, deadline, m_lastError);
-        if (r != SerialResult::Ok)
-            return r;
-        done += used;
-    }
-    return SerialResult::Ok;
+void NetworkDevice::waitReadable(Clock::time_point deadline) {
+    ::WSAWaitForMultipleEvents(1, &m_native->ready, FALSE, millisecondsUntil(deadline), FALSE);
+    ::WSAResetEvent(m_native->ready);
 }
 
 int NetworkDevice::wait(const ManualResetEvent* const events[3],
                         std::chrono::milliseconds timeout) {
-    Native& n = *m_native;
     HANDLE handles[4];
     for (int i = 0; i < 3; ++i)
         handles[i] = reinterpret_cast<HANDLE>(events[i]->native());
-    handles[3] = n.ready;
+    handles[3] = m_native->ready;
     const auto deadline = Clock::now() + timeout;
     for (;;) {
-        const bool ready = n.buffered() > 0;
-        const DWORD count = n.gone || ready ? 3 : 4;
-        const DWORD r = ::WaitForMultipleObjects(count, handles, FALSE,
-                                                 n.gone || ready ? 0 : millisecondsUntil(deadline));
+        // Bytes already taken in signal at once; a lost connection only lets the events
+        // through, without waiting.
+        const bool ready = buffered() > 0;
+        const bool idle = m_gone || ready;
+        const DWORD r = ::WaitForMultipleObjects(idle ? 3 : 4, handles, FALSE,
+                                                 idle ? 0 : millisecondsUntil(deadline));
         if (r < WAIT_OBJECT_0 + 3)
             return static_cast<int>(r - WAIT_OBJECT_0);
         if (ready)
             return SerialDevice::kCommEventIndex;
-        if (n.gone)
+        if (m_gone)
             return SerialDevice::kWaitFailed;
         if (r == WAIT_OBJECT_0 + 3) {
-            ::WSAResetEvent(n.ready);
-            n.fill(m_lastError);
-            continue;
+            ::WSAResetEvent(m_native->ready);
+            fill();
+            continue; // negotiation alone wakes nobody
         }
         if (r == WAIT_TIMEOUT)
             return SerialDevice::kWaitTimeout;
-        n.lose(m_lastError, socketText(static_cast<int>(::GetLastError())));
+        lose(socketText(static_cast<int>(::GetLastError())));
         return SerialDevice::kWaitFailed;
     }
 }
@@ -430,7 +270,7 @@ bool NetworkDevice::present(const std::string& name, std::chrono::milliseconds w
             return true;
         }
     }
-    const int w = waitWritable(probe.s, std::min(probe.deadline, Clock::now() + wait));
+    const int w = socketWritable(probe.s, std::min(probe.deadline, Clock::now() + wait));
     if (w == 0 && Clock::now() < probe.deadline)
         return false;
     const bool accepted = w > 0 && connectResult(probe.s) == 0;
