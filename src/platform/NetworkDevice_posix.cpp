@@ -3,6 +3,7 @@
 #include "platform/NetworkDevice.h"
 
 #include "platform/NetworkPortName.h"
+#include "platform/PollRetrying_posix.h"
 
 #include <cerrno>
 #include <map>
@@ -20,16 +21,6 @@ namespace zel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-int pollRetrying(pollfd* fds, nfds_t n, Clock::time_point deadline) {
-    for (;;) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int r = ::poll(fds, n, left > 0 ? static_cast<int>(left) : 0);
-        if (r >= 0 || errno != EINTR)
-            return r;
-    }
-}
 
 std::string errnoText(int err) {
     return std::system_category().message(err);

@@ -4,6 +4,7 @@
 
 #include "platform/NetworkDevice.h"
 #include "platform/NetworkPortName.h"
+#include "platform/PollRetrying_posix.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -32,16 +33,6 @@ using Clock = std::chrono::steady_clock;
 
 bool isHangup(int err) {
     return err == EIO || err == ENXIO || err == ENODEV || err == EBADF;
-}
-
-int pollRetrying(pollfd* fds, nfds_t n, Clock::time_point deadline) {
-    for (;;) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int r = ::poll(fds, n, left > 0 ? static_cast<int>(left) : 0);
-        if (r >= 0 || errno != EINTR)
-            return r;
-    }
 }
 
 // Whether the port has hung up (an adapter pulled, the far end of a pty closed); latches it.
