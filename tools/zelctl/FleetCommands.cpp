@@ -128,9 +128,11 @@ void printTable(const std::vector<Row>& rows, bool push) {
         const json& r = row.result;
         const bool online = r.value("link", std::string()) == "on-line";
         std::string mode;
-        if (online && r.contains("mode"))
-            mode =
-                std::to_string(r["mode"].get<int>() + 1) + "-" + r.value("modeName", std::string());
+        if (online && r.contains("mode")) {
+            // As the System page lists device modes: "2-KTV 2", the number alone unnamed.
+            const std::string name = r.value("modeName", std::string());
+            mode = std::to_string(r["mode"].get<int>() + 1) + (name.empty() ? "" : "-" + name);
+        }
         cells.push_back({row.room->name, row.room->port, r.value("link", std::string("-")),
                          online && r.contains("scene") ? sceneText(r["scene"].get<int>()) : "",
                          mode, resultText(r, push)});
