@@ -495,6 +495,11 @@ bool CSerialPort::isOpen() const {
     return m_impl->device.isOpen();
 }
 
+std::string CSerialPort::lastError() const {
+    std::lock_guard port(m_impl->portLock);
+    return m_impl->device.lastError();
+}
+
 void CSerialPort::setFrameTap(FrameTap* tap) {
     m_impl->tap = tap;
 }

@@ -66,6 +66,9 @@ public:
 
     void setStatusSink(LinkStatusSink* sink);
     bool isOpen() const;
+    // Why the last Open failed, in the platform's words (refused, no answer, in use). Only
+    // while no port thread runs: the thread updates it.
+    std::string lastError() const;
 
     // Every pause of the port thread goes through this; tests may record or shorten them.
     using Sleeper = void (*)(std::chrono::milliseconds);

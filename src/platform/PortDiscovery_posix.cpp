@@ -1,6 +1,10 @@
 // Port discovery on Linux: /sys/class/tty entries with a device behind them, phantom 8250
-// ports left out, descriptions from the /dev/serial/by-id links, then ZEL_EXTRA_PORTS.
+// ports left out, descriptions from the /dev/serial/by-id links, then ZEL_EXTRA_PORTS (paths
+// that exist, network ports whose server accepts a connection).
 #include "platform/PortDiscovery.h"
+
+#include "platform/NetworkDevice.h"
+#include "platform/NetworkPortName.h"
 
 #include <algorithm>
 #include <cctype>
@@ -119,19 +123,21 @@ void addSysPorts(std::vector<SerialPortInfo>& list, const PortDiscoveryRoots& ro
     }
 }
 
-void addExtraPorts(std::vector<SerialPortInfo>& list, const std::string& paths) {
-    std::size_t start = 0;
-    while (start <= paths.size()) {
-        const std::size_t end = std::min(paths.find(':', start), paths.size());
-        const std::string path = paths.substr(start, end - start);
-        start = end + 1;
-        // Listed while it exists: a simulator that closed its port is a pulled adapter.
-        struct stat st {};
-        if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
-            continue;
+void addExtraPorts(std::vector<SerialPortInfo>& list, const PortDiscoveryRoots& roots) {
+    for (const std::string& name : splitPortList(roots.extraPorts)) {
+        // Listed while it exists: a simulator that closed its port is a pulled adapter, a
+        // serial device server that accepts no connection an unplugged one.
+        if (isNetworkPortName(name)) {
+            if (!NetworkDevice::present(name, roots.networkWait))
+                continue;
+        } else {
+            struct stat st {};
+            if (::stat(name.c_str(), &st) != 0 || !S_ISCHR(st.st_mode))
+                continue;
+        }
         SerialPortInfo info;
-        info.portName = path;
-        info.openName = path;
+        info.portName = name;
+        info.openName = name;
         info.description = "ZEL_EXTRA_PORTS";
         list.push_back(std::move(info));
     }
@@ -142,7 +148,7 @@ void addExtraPorts(std::vector<SerialPortInfo>& list, const std::string& paths) 
 void EnumerateSerialPorts(std::vector<SerialPortInfo>& list, const PortDiscoveryRoots& roots) {
     list.clear();
     addSysPorts(list, roots);
-    addExtraPorts(list, roots.extraPorts);
+    addExtraPorts(list, roots);
     for (SerialPortInfo& info : list)
         if (info.openName.empty())
             info.openName = info.portName;

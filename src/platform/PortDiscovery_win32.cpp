@@ -2,11 +2,15 @@
 // numbered names COM1..COM16 (older NT), or the HKLM\Enum registry tree (Windows 9x).
 #include "platform/PortDiscovery.h"
 
+#include "platform/NetworkDevice.h"
+#include "platform/NetworkPortName.h"
+
 #include <windows.h>
 // Needs the types of windows.h.
 #include <setupapi.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace zel {
@@ -187,6 +191,14 @@ void EnumerateSerialPorts(std::vector<SerialPortInfo>& list) {
     for (SerialPortInfo& info : list)
         if (info.openName.empty())
             info.openName = info.portName;
+    // Serial device servers named in ZEL_EXTRA_PORTS, while they accept a connection.
+    if (const char* extra = std::getenv("ZEL_EXTRA_PORTS")) {
+        for (const std::string& name : splitPortList(extra)) {
+            if (isNetworkPortName(name) &&
+                NetworkDevice::present(name, PortDiscoveryRoots{}.networkWait))
+                list.push_back(SerialPortInfo{name, name, "ZEL_EXTRA_PORTS"});
+        }
+    }
 }
 
 void EnumerateSerialPorts(std::vector<SerialPortInfo>& list, const PortDiscoveryRoots&) {
@@ -194,7 +206,7 @@ void EnumerateSerialPorts(std::vector<SerialPortInfo>& list, const PortDiscovery
 }
 
 std::string portOpenName(const std::string& openName) {
-    return "\\\\.\\" + openName;
+    return isNetworkPortName(openName) ? openName : "\\\\.\\" + openName;
 }
 
 } // namespace zel

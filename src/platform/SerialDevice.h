@@ -44,7 +44,8 @@ public:
 
     // Opens the port for reading and writing, exclusively: a port that another program
     // (or another SerialDevice) holds cannot be opened. False when the port is absent or in
-    // use; lastError() then says why.
+    // use; lastError() then says why. A tcp:// or rfc2217:// name connects to a serial
+    // device server instead (NetworkDevice), within a bounded time.
     bool open(const std::string& openName);
     // Applies, in order, the timeouts, the comm-event mask and the settings text
     // ("baud=%d parity=%c data=%d stop=%d") with RTS on, 8N1 raw. On the first failure returns
@@ -81,7 +82,7 @@ public:
     int wait(const ManualResetEvent* const events[3], std::chrono::milliseconds timeout);
 
     // The operating system's text for the last failure.
-    const std::string& lastError() const { return m_lastError; }
+    const std::string& lastError() const;
 
 private:
     struct Native;

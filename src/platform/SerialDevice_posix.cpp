@@ -2,10 +2,15 @@
 // event fds, non-blocking one-byte reads, and an exclusive open (TIOCEXCL and flock).
 #include "platform/SerialDevice.h"
 
+#include "platform/NetworkDevice.h"
+#include "platform/NetworkPortName.h"
+#include "platform/PollRetrying_posix.h"
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <poll.h>
 #include <sys/file.h>
 #include <sys/ioctl.h>
@@ -19,6 +24,7 @@ struct SerialDevice::Native {
     int fd = -1;
     bool gone = false; // hung up: every call fails from now on
     SerialTimeouts timeouts;
+    std::unique_ptr<NetworkDevice> net; // set while a network port is open
 };
 
 namespace {
@@ -27,16 +33,6 @@ using Clock = std::chrono::steady_clock;
 
 bool isHangup(int err) {
     return err == EIO || err == ENXIO || err == ENODEV || err == EBADF;
-}
-
-int pollRetrying(pollfd* fds, nfds_t n, Clock::time_point deadline) {
-    for (;;) {
-        const auto left =
-            std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
-        const int r = ::poll(fds, n, left > 0 ? static_cast<int>(left) : 0);
-        if (r >= 0 || errno != EINTR)
-            return r;
-    }
 }
 
 // Whether the port has hung up (an adapter pulled, the far end of a pty closed); latches it.
@@ -88,6 +84,15 @@ SerialDevice::~SerialDevice() {
 
 bool SerialDevice::open(const std::string& openName) {
     close();
+    if (isNetworkPortName(openName)) {
+        auto net = std::make_unique<NetworkDevice>();
+        if (!net->open(openName)) {
+            m_lastError = net->lastError();
+            return false;
+        }
+        m_native->net = std::move(net);
+        return true;
+    }
     int fd;
     while ((fd = ::open(openName.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC)) < 0 &&
            errno == EINTR) {
@@ -120,6 +125,8 @@ bool SerialDevice::open(const std::string& openName) {
 
 bool SerialDevice::configure(const SerialTimeouts& timeouts, std::uint32_t /*eventMask*/,
                              const std::string& settings, const char*& failedCall) {
+    if (m_native->net)
+        return m_native->net->configure(timeouts, settings, failedCall);
     const int fd = m_native->fd;
     // Timeouts and the event mask are kept here: reads and writes apply them, and the port
     // only ever signals received characters.
@@ -177,6 +184,7 @@ bool SerialDevice::configure(const SerialTimeouts& timeouts, std::uint32_t /*eve
 }
 
 void SerialDevice::close() {
+    m_native->net.reset();
     if (m_native->fd < 0)
         return;
     ::ioctl(m_native->fd, TIOCNXCL);
@@ -185,15 +193,19 @@ void SerialDevice::close() {
 }
 
 bool SerialDevice::isOpen() const {
-    return m_native->fd >= 0;
+    return m_native->net || m_native->fd >= 0;
 }
 
 void SerialDevice::purge() {
+    if (m_native->net)
+        return m_native->net->purge();
     if (m_native->fd >= 0 && ::tcflush(m_native->fd, TCIOFLUSH) < 0 && isHangup(errno))
         m_native->gone = true;
 }
 
 SerialDevice::CommWait SerialDevice::startCommWait() {
+    if (m_native->net)
+        return m_native->net->startCommWait();
     if (m_native->fd < 0 || m_native->gone)
         return CommWait::Failed;
     // Readiness is level-triggered here, so there is nothing to arm; only a port that has
@@ -211,6 +223,8 @@ void SerialDevice::resetCommEvent() {
 }
 
 SerialResult SerialDevice::inputWaiting(std::size_t& count) {
+    if (m_native->net)
+        return m_native->net->inputWaiting(count);
     count = 0;
     if (m_native->fd < 0 || m_native->gone)
         return SerialResult::Gone;
@@ -231,6 +245,8 @@ SerialResult SerialDevice::inputWaiting(std::size_t& count) {
 }
 
 SerialResult SerialDevice::readByte(std::uint8_t& byte) {
+    if (m_native->net)
+        return m_native->net->readByte(byte);
     if (m_native->fd < 0 || m_native->gone)
         return SerialResult::Gone;
     const auto& t = m_native->timeouts;
@@ -268,6 +284,8 @@ SerialResult SerialDevice::readByte(std::uint8_t& byte) {
 }
 
 SerialResult SerialDevice::write(const std::uint8_t* data, std::size_t size) {
+    if (m_native->net)
+        return m_native->net->write(data, size);
     if (m_native->fd < 0 || m_native->gone)
         return SerialResult::Gone;
     const auto& t = m_native->timeouts;
@@ -303,6 +321,8 @@ SerialResult SerialDevice::write(const std::uint8_t* data, std::size_t size) {
 }
 
 int SerialDevice::wait(const ManualResetEvent* const events[3], std::chrono::milliseconds timeout) {
+    if (m_native->net)
+        return m_native->net->wait(events, timeout);
     pollfd fds[4];
     for (int i = 0; i < 3; ++i)
         fds[i] = pollfd{static_cast<int>(events[i]->native()), POLLIN, 0};
@@ -328,6 +348,10 @@ int SerialDevice::wait(const ManualResetEvent* const events[3], std::chrono::mil
     if (m_native->gone)
         return kWaitFailed;
     return kWaitTimeout;
+}
+
+const std::string& SerialDevice::lastError() const {
+    return m_native->net ? m_native->net->lastError() : m_lastError;
 }
 
 } // namespace zel

@@ -2,9 +2,14 @@
 // characters, ClearCommError for the input count, and 1 ms timer resolution while open.
 #include "platform/SerialDevice.h"
 
+#include "platform/NetworkDevice.h"
+#include "platform/NetworkPortName.h"
+
 #include <windows.h>
 // Needs the types of windows.h.
 #include <mmsystem.h>
+
+#include <memory>
 
 namespace zel {
 
@@ -15,6 +20,7 @@ struct SerialDevice::Native {
     OVERLAPPED writeOv{};
     DWORD eventMask = 0; // filled by WaitCommEvent
     bool waitPending = false;
+    std::unique_ptr<NetworkDevice> net; // set while a network port is open
 };
 
 namespace {
@@ -51,6 +57,15 @@ SerialDevice::~SerialDevice() {
 
 bool SerialDevice::open(const std::string& openName) {
     close();
+    if (isNetworkPortName(openName)) {
+        auto net = std::make_unique<NetworkDevice>();
+        if (!net->open(openName)) {
+            m_lastError = net->lastError();
+            return false;
+        }
+        m_native->net = std::move(net);
+        return true;
+    }
     Native& n = *m_native;
     // No sharing: a port another program holds cannot be opened.
     n.comm = ::CreateFileA(openName.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
@@ -71,6 +86,8 @@ bool SerialDevice::open(const std::string& openName) {
 bool SerialDevice::configure(const SerialTimeouts& timeouts, std::uint32_t eventMask,
                              const std::string& settings, const char*& failedCall) {
     Native& n = *m_native;
+    if (n.net)
+        return n.net->configure(timeouts, settings, failedCall);
     COMMTIMEOUTS ct{};
     ct.ReadIntervalTimeout = timeouts.readInterval;
     ct.ReadTotalTimeoutMultiplier = timeouts.readTotalMultiplier;
@@ -110,6 +127,7 @@ bool SerialDevice::configure(const SerialTimeouts& timeouts, std::uint32_t event
 
 void SerialDevice::close() {
     Native& n = *m_native;
+    n.net.reset();
     if (n.comm == INVALID_HANDLE_VALUE)
         return;
     // Ends a pending WaitCommEvent before its OVERLAPPED goes away.
@@ -125,16 +143,20 @@ void SerialDevice::close() {
 }
 
 bool SerialDevice::isOpen() const {
-    return m_native->comm != INVALID_HANDLE_VALUE;
+    return m_native->net || m_native->comm != INVALID_HANDLE_VALUE;
 }
 
 void SerialDevice::purge() {
+    if (m_native->net)
+        return m_native->net->purge();
     if (isOpen())
         ::PurgeComm(m_native->comm, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
 }
 
 SerialDevice::CommWait SerialDevice::startCommWait() {
     Native& n = *m_native;
+    if (n.net)
+        return n.net->startCommWait();
     if (!isOpen())
         return CommWait::Failed;
     if (n.waitPending)
@@ -153,6 +175,8 @@ SerialDevice::CommWait SerialDevice::startCommWait() {
 }
 
 bool SerialDevice::commEventHasRxChar() const {
+    if (m_native->net)
+        return true;
     return (m_native->eventMask & EV_RXCHAR) != 0;
 }
 
@@ -162,6 +186,8 @@ void SerialDevice::resetCommEvent() {
 }
 
 SerialResult SerialDevice::inputWaiting(std::size_t& count) {
+    if (m_native->net)
+        return m_native->net->inputWaiting(count);
     count = 0;
     DWORD errors = 0;
     COMSTAT stat{};
@@ -175,6 +201,8 @@ SerialResult SerialDevice::inputWaiting(std::size_t& count) {
 
 SerialResult SerialDevice::readByte(std::uint8_t& byte) {
     Native& n = *m_native;
+    if (n.net)
+        return n.net->readByte(byte);
     n.readOv.Offset = n.readOv.OffsetHigh = 0;
     DWORD got = 0;
     if (!::ReadFile(n.comm, &byte, 1, &got, &n.readOv)) {
@@ -197,6 +225,8 @@ SerialResult SerialDevice::readByte(std::uint8_t& byte) {
 
 SerialResult SerialDevice::write(const std::uint8_t* data, std::size_t size) {
     Native& n = *m_native;
+    if (n.net)
+        return n.net->write(data, size);
     n.writeOv.Offset = n.writeOv.OffsetHigh = 0;
     DWORD sent = 0;
     if (!::WriteFile(n.comm, data, static_cast<DWORD>(size), &sent, &n.writeOv)) {
@@ -219,6 +249,8 @@ SerialResult SerialDevice::write(const std::uint8_t* data, std::size_t size) {
 
 int SerialDevice::wait(const ManualResetEvent* const events[3], std::chrono::milliseconds timeout) {
     Native& n = *m_native;
+    if (n.net)
+        return n.net->wait(events, timeout);
     HANDLE handles[4];
     for (int i = 0; i < 3; ++i)
         handles[i] = reinterpret_cast<HANDLE>(events[i]->native());
@@ -243,6 +275,10 @@ int SerialDevice::wait(const ManualResetEvent* const events[3], std::chrono::mil
     }
     m_lastError = systemText(::GetLastError());
     return kWaitFailed;
+}
+
+const std::string& SerialDevice::lastError() const {
+    return m_native->net ? m_native->net->lastError() : m_lastError;
 }
 
 } // namespace zel

@@ -39,14 +39,51 @@ public:
     int messages = 0;
 };
 
-// The store the tool starts from: the factory defaults, with the curve models built so a
-// mode load re-attaches them exactly as in the program.
+} // namespace
+
+// The curve models are built so a mode load re-attaches them exactly as in the program.
 void startStore() {
     installCurveModels();
     initDefaults();
 }
 
-} // namespace
+int uploadMode(CLinkSession& session, const std::string& file, int part, bool showProgress,
+               std::string& error) {
+    StderrUi ui;
+    CModeLibrary library(ui, pathFromUtf8(file).parent_path());
+    if (library.uploadModeFile(pathFromUtf8(file), part) != 1)
+        return kExitUsage; // the file changed since it was checked; the message is out
+
+    const auto total = static_cast<int>(kUploadFrameCount);
+    int lastShown = -1;
+    auto progress = [&] {
+        if (!showProgress)
+            return;
+        int answered;
+        {
+            std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+            answered = session.uploadDone()
+                           ? total
+                           : std::clamp(total - session.command().queuedCount() - 1, 0, total);
+        }
+        if (answered != lastShown) {
+            std::fprintf(stderr, "\rzelctl: upload %d/%d", answered, total);
+            lastShown = answered;
+        }
+    };
+    const bool idle = session.waitIdle(kIdleLimit, progress);
+    if (showProgress)
+        std::fputc('\n', stderr);
+    if (!idle) {
+        error = session.error();
+        return kExitLink;
+    }
+    if (!session.uploadDone()) {
+        error = "the processor did not confirm the end of the upload";
+        return kExitLink;
+    }
+    return kExitOk;
+}
 
 int runPorts(const ZelctlOptions&) {
     std::vector<SerialPortInfo> list;
@@ -98,37 +135,8 @@ int runPush(const ZelctlOptions& options) {
     if (!session.connect(options.port, kConnectLimit))
         return fail(kExitLink, session.error());
 
-    StderrUi ui;
-    CModeLibrary library(ui, pathFromUtf8(file).parent_path());
-    if (library.uploadModeFile(pathFromUtf8(file), options.part) != 1)
-        return kExitUsage; // the file changed since it was checked; the message is out
-
-    const bool showProgress = stderrIsTerminal();
-    const auto total = static_cast<int>(kUploadFrameCount);
-    int lastShown = -1;
-    auto progress = [&] {
-        if (!showProgress)
-            return;
-        int answered;
-        {
-            std::lock_guard<std::recursive_mutex> lock(g_frameLock);
-            answered = session.uploadDone()
-                           ? total
-                           : std::clamp(total - session.command().queuedCount() - 1, 0, total);
-        }
-        if (answered != lastShown) {
-            std::fprintf(stderr, "\rzelctl: upload %d/%d", answered, total);
-            lastShown = answered;
-        }
-    };
-    const bool idle = session.waitIdle(kIdleLimit, progress);
-    if (showProgress)
-        std::fputc('\n', stderr);
-    if (!idle)
-        return fail(kExitLink, session.error());
-    if (!session.uploadDone())
-        return fail(kExitLink, "the processor did not confirm the end of the upload");
-    return kExitOk;
+    const int status = uploadMode(session, file, options.part, stderrIsTerminal(), error);
+    return error.empty() ? status : fail(status, error);
 }
 
 int runSet(const ZelctlOptions& options) {

@@ -132,20 +132,29 @@ bool CLinkSession::connect(const std::string& port, std::chrono::milliseconds li
     std::string ports;
     for (const std::string& p : m_listed)
         ports += (ports.empty() ? "" : ", ") + p;
-    if (m_failed)
+    if (m_failed) {
+        m_fault = Fault::LinkFailed;
         m_error = "the link to " + m_controller->portName() +
                   " failed before the processor sent "
                   "its parameters";
-    else if (m_listed.empty())
+    } else if (m_listed.empty()) {
+        m_fault = Fault::NoPort;
         m_error = "no serial port found; connect the processor or name its port with --port";
-    else if (!m_everOpened)
-        m_error = "cannot open " + ports + " (absent, or in use by another program)";
-    else if (!ended)
+    } else if (!m_everOpened) {
+        m_fault = Fault::CannotOpen;
+        // One port named: say what kept it closed (refused, no answer, in use).
+        const std::string why = m_listed.size() == 1 ? m_port.lastError() : std::string();
+        m_error = "cannot open " + ports +
+                  (why.empty() ? " (absent, or in use by another program)" : ": " + why);
+    } else if (!ended) {
+        m_fault = Fault::NoAnswer;
         m_error = "the processor on " + m_controller->portName() +
                   " did not send its "
                   "parameters in time";
-    else
+    } else {
+        m_fault = Fault::NoAnswer;
         m_error = "no processor answered on " + ports;
+    }
     close();
     return false;
 }
@@ -171,6 +180,25 @@ bool CLinkSession::waitIdle(std::chrono::milliseconds limit,
     }
     if (!done) {
         m_error = "the processor on " + m_controller->portName() + " did not answer in time";
+        return false;
+    }
+    return true;
+}
+
+bool CLinkSession::readBack(std::chrono::milliseconds limit) {
+    m_synced = false;
+    {
+        std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+        m_command.queueSync(1); // no probe: the link is up
+    }
+    const bool done = m_loop.runUntil([&] { return !linkUp() || m_synced; }, limit);
+    if (!linkUp()) {
+        m_error = "the link to " + m_controller->portName() + " failed during the read-back";
+        return false;
+    }
+    if (!done) {
+        m_error = "the processor on " + m_controller->portName() +
+                  " did not send its parameters back in time";
         return false;
     }
     return true;

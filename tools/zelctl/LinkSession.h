@@ -37,6 +37,15 @@ public:
     // out.
     bool waitIdle(std::chrono::milliseconds limit, const std::function<void()>& progress = {});
 
+    // Asks the processor for its parameters once more and waits for the dump, which
+    // overwrites the fields it carries in the store. False with error() set when the link
+    // failed or the time ran out.
+    bool readBack(std::chrono::milliseconds limit);
+
+    // Why connect() failed.
+    enum class Fault { None, NoPort, CannotOpen, NoAnswer, LinkFailed };
+    Fault fault() const { return m_fault; }
+
     // Closes the port; the store keeps what it holds.
     void close();
 
@@ -60,6 +69,7 @@ private:
     std::unique_ptr<CConnectionController> m_controller;
     std::vector<std::string> m_listed;
     std::string m_error;
+    Fault m_fault = Fault::None;
     bool m_synced = false;
     bool m_failed = false;
     bool m_everOpened = false;

@@ -1,6 +1,8 @@
 // Command-line parsing and usage texts of zelctl.
 #include "Options.h"
 
+#include "platform/NetworkPortName.h"
+
 #include <charconv>
 #include <cstring>
 #include <string_view>
@@ -22,20 +24,44 @@ Commands:
   show FILE                              print every field of a mode file
   curve FILE BLOCK [--bank singing|dance]
                                          print the summed EQ response of one block
+  fleet status ROOMS                     every room's link, scene, mode and drift at once
+  fleet push ROOMS [--part N] [FILE]     upload every room's approved mode and verify it
 
   --verbose     log every frame sent and received, in hex with a timestamp, on stderr
   --help        this text; zelctl COMMAND --help describes one command
 
 Without --port the ports are tried in discovery order (open, probe, next port when the
-probe is not answered); ZEL_EXTRA_PORTS (colon-separated paths) adds ports after the
-machine's own. Exit status: 0 success, 1 no processor answered or the link failed,
+probe is not answered); ZEL_EXTRA_PORTS (colon-separated paths and network names) adds
+ports after the machine's own. A port name is a device path, tcp://HOST:PORT (a raw byte
+stream to a serial device server) or rfc2217://HOST:PORT (Telnet com-port control, which
+also sets 115200 8N1 on the server's port). Exit status: 0 success, 1 no processor answered or the link failed,
 2 bad usage or bad input (nothing is sent then).
 )";
 
 const char* const kPortsUsage = R"(usage: zelctl ports
 
 One line per serial port, in discovery order: the name to pass to --port, a tab, and a
-description (may be empty). Paths in ZEL_EXTRA_PORTS that do not exist are skipped.
+description (may be empty). Paths in ZEL_EXTRA_PORTS that do not exist, and network names
+whose serial device server does not accept a connection, are skipped.
+)";
+
+const char* const kFleetUsage = R"(usage: zelctl fleet status ROOMS [-j N] [--json]
+       zelctl fleet push ROOMS [--part N] [FILE] [-j N] [--json]
+
+ROOMS is a text file with one room per line: a name, a port name and optionally the room's
+approved mode file (relative to the rooms file's folder), separated by blanks; '#' starts
+a comment. Every room is handled by its own zelctl process, at most N at once (-j N,
+default 8), so one room's fault never touches another.
+  status   links to every room and reports its link state, current scene and device mode
+           and, where an approved mode is named, the number of fields of each block
+           (music, micA, micB, outputs, system) in which the processor differs from it
+  push     uploads the room's approved mode, or FILE to every room, with load part N
+           (--part as for push), then reads the processor's parameters back and checks
+           that they equal what was uploaded
+The result is a table with one row per room on stdout, or with --json a JSON array of one
+object per room. Exit status: 0 when every room succeeded (status: on-line and, where an
+approved mode is named, no differing field; push: uploaded and verified), 1 when any room
+did not, 2 for bad usage or a bad rooms or mode file (then no room is touched).
 )";
 
 const char* const kPullUsage = R"(usage: zelctl pull [--port NAME] FILE
@@ -85,11 +111,16 @@ counts as the last manual scene); --bank is ignored for the other blocks.
 )";
 
 bool isCommand(std::string_view c) {
-    return c == "ports" || c == "pull" || c == "push" || c == "set" || c == "show" || c == "curve";
+    return c == "ports" || c == "pull" || c == "push" || c == "set" || c == "show" ||
+           c == "curve" || c == "fleet" || c == "fleet-room";
 }
 
 bool takesPort(std::string_view c) {
-    return c == "pull" || c == "push" || c == "set";
+    return c == "pull" || c == "push" || c == "set" || c == "fleet-room";
+}
+
+bool takesPart(std::string_view c) {
+    return c == "push" || c == "fleet" || c == "fleet-room";
 }
 
 // "--name VALUE" or "--name=VALUE".
@@ -125,6 +156,8 @@ const char* usageText(const std::string& command) {
         return kShowUsage;
     if (command == "curve")
         return kCurveUsage;
+    if (command == "fleet" || command == "fleet-room")
+        return kFleetUsage;
     return kUsage;
 }
 
@@ -145,12 +178,15 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
                 return "--port belongs to pull, push or set";
             if (value.empty())
                 return "--port needs a port name";
+            if (NetworkPortName net;
+                isNetworkPortName(value) && !parseNetworkPortName(value, net, error))
+                return error;
             out.port = value;
         } else if (optionValue(arg, "--part", argc, argv, i, value, error)) {
             if (!error.empty())
                 return error;
-            if (out.command != "push")
-                return "--part belongs to push";
+            if (!takesPart(out.command))
+                return "--part belongs to push or fleet push";
             int part = -1;
             const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), part);
             if (ec != std::errc() || end != value.data() + value.size() || part < 0 || part > 5)
@@ -166,6 +202,28 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
             if (value != "singing" && value != "dance")
                 return "--bank must be singing or dance, not '" + value + "'";
             out.bank = value;
+        } else if (arg == "-j" || arg.substr(0, 2) == "-j" ||
+                   optionValue(arg, "--jobs", argc, argv, i, value, error)) {
+            if (!error.empty())
+                return error;
+            if (arg == "-j") {
+                if (i + 1 >= argc)
+                    return "-j needs a number";
+                value = argv[++i];
+            } else if (arg.substr(0, 2) == "-j") {
+                value = std::string(arg.substr(2));
+            }
+            if (out.command != "fleet")
+                return "-j belongs to fleet";
+            int jobs = 0;
+            const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), jobs);
+            if (ec != std::errc() || end != value.data() + value.size() || jobs < 1 || jobs > 64)
+                return "-j must be 1..64, not '" + value + "'";
+            out.jobs = jobs;
+        } else if (arg == "--json") {
+            if (out.command != "fleet" && out.command != "fleet-room")
+                return "--json belongs to fleet";
+            out.json = true;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + std::string(arg) + "' (see zelctl --help)";
         } else if (out.command.empty()) {
@@ -190,6 +248,21 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
         return "set needs at least one FIELD=VALUE";
     if (out.command == "curve" && n != 2)
         return "curve needs FILE and BLOCK";
+    if (out.command == "fleet" || out.command == "fleet-room") {
+        const bool push = n > 0 && out.args[0] == "push";
+        if (n == 0 || (out.args[0] != "status" && !push))
+            return out.command + " needs status or push";
+        if (out.command == "fleet" && !push && n != 2)
+            return "fleet status needs exactly one ROOMS file";
+        if (out.command == "fleet" && push && (n < 2 || n > 3))
+            return "fleet push needs ROOMS and at most one FILE";
+        if (out.command == "fleet-room" && (push ? n != 2 : n > 2))
+            return push ? "fleet-room push needs one FILE" : "fleet-room status takes one FILE";
+        if (!push && out.part != 0)
+            return "--part belongs to push or fleet push";
+        if (out.command == "fleet-room" && out.port.empty())
+            return "fleet-room needs --port";
+    }
     return {};
 }
 

@@ -12,10 +12,13 @@ inline constexpr int kExitLink = 1;  // no processor answered, or the link faile
 inline constexpr int kExitUsage = 2; // bad usage or bad input; nothing was sent
 
 struct ZelctlOptions {
-    std::string command; // ports, pull, push, set, show, curve; empty with --help alone
+    std::string command; // ports, pull, push, set, show, curve, fleet, fleet-room; empty with
+                         // --help alone
     std::string port;    // --port NAME; empty: search the ports in discovery order
     int part = 0;        // push --part N
     std::string bank;    // curve --bank singing|dance; empty: the file's scene
+    int jobs = 8;        // fleet -j N: rooms handled at once
+    bool json = false;   // fleet --json
     bool verbose = false;
     bool help = false;
     std::vector<std::string> args; // the positional arguments after the command

@@ -1,5 +1,6 @@
 // zelctl: the command-line tool on the program's link stack.
 #include "FileCommands.h"
+#include "FleetCommands.h"
 #include "LinkCommands.h"
 #include "Options.h"
 
@@ -23,6 +24,10 @@ int main(int argc, char** argv) {
         return runPush(options);
     if (options.command == "set")
         return runSet(options);
+    if (options.command == "fleet")
+        return runFleet(options);
+    if (options.command == "fleet-room")
+        return runFleetRoom(options);
     if (options.command == "show")
         return runShow(options, stdout);
     return runCurve(options, stdout);
