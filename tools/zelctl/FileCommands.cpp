@@ -2,6 +2,7 @@
 #include "FileCommands.h"
 
 #include "Inputs.h"
+#include "JsonOutput.h"
 #include "eq/CurveModels.h"
 #include "model/Defaults.h"
 #include "model/FieldTable.h"
@@ -23,6 +24,10 @@ int runShow(const ZelctlOptions& options, std::FILE* out) {
     std::string error;
     if (!readModeInput(options.args[0], p, error))
         return fail(kExitUsage, error);
+    if (options.json) {
+        printJson(out, showJson(options.args[0], p));
+        return kExitOk;
+    }
     for (const Field& f : allFields()) {
         if (f.offset < kModeStoreFirstByte)
             continue; // the master levels are not part of a mode file
@@ -76,6 +81,17 @@ int runCurve(const ZelctlOptions& options, std::FILE* out) {
         const LevelArray& level = model.filterAt(i)->levelDb();
         for (std::size_t k = 0; k < sum.size(); ++k)
             sum[k] += level[k];
+    }
+    if (options.json) {
+        nlohmann::json points = nlohmann::json::array();
+        for (std::size_t k = 0; k < sum.size(); ++k)
+            points.push_back({{"hz", CurveGrid[k]}, {"db", sum[k]}});
+        printJson(out, {{"file", options.args[0]},
+                        {"block", block},
+                        {"bank", isSceneBlock(block) ? nlohmann::json(dance ? "dance" : "singing")
+                                                     : nlohmann::json()},
+                        {"points", points}});
+        return kExitOk;
     }
     for (std::size_t k = 0; k < sum.size(); ++k)
         std::fprintf(out, "%.1f %.6f\n", CurveGrid[k], sum[k]);
