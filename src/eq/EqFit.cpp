@@ -76,7 +76,7 @@ EqFit fitFilters(std::span<const TextFilter> filters, int blockId) {
     }
 
     // Drop, one at a time, the filter whose loss (together with those already dropped)
-    // moves the asked curve least; dropped filters that cancel each other cost nothing.
+    // moves the asked curve least at its worst point.
     LevelArray lost{};
     while (on.size() > static_cast<std::size_t>(fit.bandCount)) {
         std::size_t best = 0;
