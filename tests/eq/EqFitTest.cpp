@@ -1,41 +1,15 @@
 #include "eq/EqFit.h"
 
+#include "ReferenceResponse.h"
+
 #include "model/Defaults.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <complex>
 
 namespace zel {
 namespace {
-
-// The response of a textbook second-order peaking or shelving filter at 192 kHz, written out
-// here rather than taken from the filter code, on the grid's 0.1 Hz raster.
-double referenceDb(FilterType type, double f0, double gainDb, double q, double hz) {
-    const double fs = 192000, pi = std::acos(-1.0);
-    const double a = std::pow(10.0, gainDb / 40), w0 = 2 * pi * f0 / fs;
-    const double alpha = std::sin(w0) / (2 * q), c = std::cos(w0), s = 2 * std::sqrt(a) * alpha;
-    double b[3], d[3];
-    if (type == kPeaking) {
-        b[0] = 1 + alpha * a, b[1] = -2 * c, b[2] = 1 - alpha * a;
-        d[0] = 1 + alpha / a, d[1] = -2 * c, d[2] = 1 - alpha / a;
-    } else if (type == kLowShelf) {
-        b[0] = a * ((a + 1) - (a - 1) * c + s), b[1] = 2 * a * ((a - 1) - (a + 1) * c),
-        b[2] = a * ((a + 1) - (a - 1) * c - s);
-        d[0] = (a + 1) + (a - 1) * c + s, d[1] = -2 * ((a - 1) + (a + 1) * c),
-        d[2] = (a + 1) + (a - 1) * c - s;
-    } else {
-        b[0] = a * ((a + 1) + (a - 1) * c + s), b[1] = -2 * a * ((a - 1) + (a + 1) * c),
-        b[2] = a * ((a + 1) + (a - 1) * c - s);
-        d[0] = (a + 1) - (a - 1) * c + s, d[1] = 2 * ((a - 1) - (a + 1) * c),
-        d[2] = (a + 1) - (a - 1) * c - s;
-    }
-    const double w = 2 * pi * std::floor(hz * 10) / (10 * fs);
-    const std::complex<double> z1 = std::polar(1.0, -w), z2 = z1 * z1;
-    return 20 *
-           std::log10(std::abs((b[0] + b[1] * z1 + b[2] * z2) / (d[0] + d[1] * z1 + d[2] * z2)));
-}
 
 TextFilter filter(FilterType type, double hz, double db, double q) {
     TextFilter f;
@@ -47,26 +21,10 @@ TextFilter filter(FilterType type, double hz, double db, double q) {
     return f;
 }
 
-// The largest gap between the asked filters and the block's stored bands, by the reference.
 void expectDeviation(const EqFit& fit, const std::vector<TextFilter>& asked) {
-    double worst = -1;
-    int at = -1;
-    for (int k = 0; k < kGridPoints; ++k) {
-        const double hz = CurveGrid[static_cast<std::size_t>(k)];
-        double want = 0, got = 0;
-        for (const TextFilter& f : asked)
-            if (f.enabled)
-                want += referenceDb(f.type, f.hz, f.db, f.q, hz);
-        for (const EqBand& b : fit.bands)
-            got += referenceDb(static_cast<FilterType>(b.type), FreqTable[b.freq],
-                               b.gain * 0.1 - 24, QTable[b.q], hz);
-        if (std::abs(want - got) > worst) {
-            worst = std::abs(want - got);
-            at = k;
-        }
-    }
-    EXPECT_NEAR(fit.maxDeviationDb, worst, 1e-6);
-    EXPECT_EQ(fit.maxDeviationPoint, at);
+    const ReferenceDeviation want = referenceDeviation(asked, fit.bands);
+    EXPECT_NEAR(fit.maxDeviationDb, want.db, 1e-6);
+    EXPECT_EQ(fit.maxDeviationPoint, want.point);
 }
 
 TEST(EqFit, EachTypeGoesToTheNearestStepsOfTheTables) {
