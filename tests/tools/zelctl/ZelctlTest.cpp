@@ -401,7 +401,8 @@ TEST_F(Zelctl, ShowAndCurveReadAModeFile) {
 }
 
 TEST_F(Zelctl, HelpForTheToolAndEachCommand) {
-    for (const char* args : {"--help", "set --help", "push --help", "curve --help"}) {
+    for (const char* args : {"--help", "set --help", "push --help", "curve --help", "diff --help",
+                             "import-eq --help"}) {
         const CtlRun r = zelctl(args);
         EXPECT_EQ(r.status, 0) << args;
         EXPECT_EQ(r.out.rfind("usage: zelctl", 0), 0u) << args;
