@@ -15,6 +15,7 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr double kMaxTextHz = kSampleRate / 2;
 constexpr double kMaxTextGainDb = 60;
 constexpr double kMaxTextQ = 1000;
+constexpr double kMaxTextOctaves = 10;
 
 bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f';
@@ -163,7 +164,7 @@ std::string readFilterWords(const std::vector<std::string_view>& w, TextFilter& 
             return &haveFc;
         if (equalsNoCase(key, "Gain"))
             return &haveGain;
-        if (equalsNoCase(key, "Q"))
+        if (equalsNoCase(key, "Q") || equalsNoCase(key, "BW"))
             return &haveQ;
         return nullptr;
     };
@@ -173,8 +174,12 @@ std::string readFilterWords(const std::vector<std::string_view>& w, TextFilter& 
         if (!seen)
             return "unknown parameter '" + shown(key) + "'";
         if (*seen)
-            return shown(key) + " is given twice";
+            return seen == &haveQ ? "Q or BW is given twice" : shown(key) + " is given twice";
         *seen = true;
+        // Older exports give the bandwidth in octaves instead of a Q: "BW Oct 0.50".
+        const bool octaves = equalsNoCase(key, "BW");
+        if (octaves && (i >= w.size() || !equalsNoCase(w[i++], "Oct")))
+            return "BW needs 'Oct' and a bandwidth in octaves";
         double value = 0;
         std::string_view unit;
         if (i >= w.size() || !leadingNumber(w[i], value, unit))
@@ -197,6 +202,13 @@ std::string readFilterWords(const std::vector<std::string_view>& w, TextFilter& 
             if (std::abs(value) > kMaxTextGainDb)
                 return "Gain must lie between -60 and +60 dB";
             f.db = value;
+        } else if (octaves) {
+            if (!unit.empty())
+                return "'" + shown(unit) + "' after BW Oct: the bandwidth is a plain number";
+            if (!(value > 0) || value > kMaxTextOctaves)
+                return "BW must lie between 0 and 10 octaves";
+            const double span = std::exp2(value);
+            f.q = std::sqrt(span) / (span - 1);
         } else {
             if (!unit.empty())
                 return "'" + shown(unit) + "' after Q: Q is a plain number";

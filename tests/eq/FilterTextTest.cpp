@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <string>
 
 namespace zel {
@@ -28,6 +29,8 @@ TEST(FilterText, ReadsTheExportsFilterForms) {
         {"Filter: ON PK Fc 250 Hz Gain 2 dB Q 2", -1, kPeaking, 250, 2, 2},
         {"filter 8: on pk fc 500 hz gain -1 db q 3", 8, kPeaking, 500, -1, 3},
         {"Filter 9: ON PK Fc 700 Gain -1 Q 3", 9, kPeaking, 700, -1, 3},
+        // One octave is Q = sqrt(2) / (2 - 1).
+        {"Filter 10: ON PK Fc 63 Hz Gain -5 dB BW Oct 1.0", 10, kPeaking, 63, -5, std::sqrt(2.0)},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.line);
@@ -98,8 +101,10 @@ TEST(FilterText, RefusesWhatTheBandsCannotMakeAndMalformedLines) {
         {"Filter 1: ON PK Fc abc Hz Gain 1 dB Q 1", 1, "Fc needs a number"},
         {"Filter 1: ON PK Fc 80 Hz Gain 1,5 dB Q 1", 1, "after Gain is not dB"},
         {"Filter 1: ON PK Fc 80 mHz Gain 1 dB Q 1", 1, "after Fc is not Hz or kHz"},
-        {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 1 BW 2", 1, "after Q: Q is a plain number"},
-        {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 1 Q 2", 1, "Q is given twice"},
+        {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 1 x", 1, "after Q: Q is a plain number"},
+        {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 1 Q 2", 1, "Q or BW is given twice"},
+        {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 1 BW Oct 1", 1, "Q or BW is given twice"},
+        {"Filter 1: ON PK Fc 80 Hz Gain 1 dB BW 60", 1, "BW needs 'Oct'"},
         {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 0", 1, "Q must lie between"},
         {"Filter 1: ON PK Fc 0 Hz Gain 1 dB Q 1", 1, "Fc must lie between"},
         {"Filter 1: ON PK Fc 100 kHz Gain 1 dB Q 1", 1, "Fc must lie between"},

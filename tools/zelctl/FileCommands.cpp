@@ -8,7 +8,6 @@
 #include "model/FieldTable.h"
 #include "modes/ModeFile.h"
 
-#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -46,16 +45,12 @@ int runShow(const ZelctlOptions& options, std::FILE* out) {
 }
 
 int runCurve(const ZelctlOptions& options, std::FILE* out) {
-    const std::string& blockText = options.args[1];
     int block = -1;
-    const auto [end, ec] =
-        std::from_chars(blockText.data(), blockText.data() + blockText.size(), block);
-    if (ec != std::errc() || end != blockText.data() + blockText.size() || block < 0 ||
-        block >= kEqBlockCount)
-        return fail(kExitUsage, "BLOCK must be an EQ block number 0..14, not '" + blockText + "'");
+    std::string error;
+    if (!parseBlock(options.args[1], block, error))
+        return fail(kExitUsage, error);
 
     DeviceParams file{};
-    std::string error;
     if (!readModeInput(options.args[0], file, error))
         return fail(kExitUsage, error);
 
@@ -66,13 +61,7 @@ int runCurve(const ZelctlOptions& options, std::FILE* out) {
                 reinterpret_cast<const std::uint8_t*>(&file) + kModeStoreFirstByte,
                 kModePayloadSize);
 
-    bool dance = false;
-    if (isSceneBlock(block)) {
-        if (!options.bank.empty())
-            dance = options.bank == "dance";
-        else
-            dance = (file.scene == 0 ? file.lastManualScene : file.scene) == 2;
-    }
+    const bool dance = danceBankOf(file, block, options.bank);
     attachBlock(block, dance);
 
     const CKTVEQ& model = curveModel(block);

@@ -10,7 +10,6 @@
 #include "modes/ModeFile.h"
 #include "modes/ModePaths.h"
 
-#include <charconv>
 #include <filesystem>
 #include <fstream>
 
@@ -181,19 +180,15 @@ nlohmann::json reportJson(const ZelctlOptions& options, const EqFit& fit,
 
 int runImportEq(const ZelctlOptions& options, std::FILE* in, std::FILE* out) {
     const std::string& textName = options.args[0];
-    const std::string& blockText = options.args[1];
     const std::string& modeName = options.args[2];
     const std::string& target = options.out.empty() ? modeName : options.out;
 
     int block = -1;
-    const auto [end, ec] =
-        std::from_chars(blockText.data(), blockText.data() + blockText.size(), block);
-    if (ec != std::errc() || end != blockText.data() + blockText.size() || block < 0 ||
-        block >= kEqBlockCount)
-        return fail(kExitUsage, "BLOCK must be an EQ block number 0..14, not '" + blockText + "'");
+    std::string error;
+    if (!parseBlock(options.args[1], block, error))
+        return fail(kExitUsage, error);
 
     DeviceParams mode{};
-    std::string error;
     if (!readModeInput(modeName, mode, error) || !checkWritable(target, error))
         return fail(kExitUsage, error);
     std::string text;
@@ -216,13 +211,7 @@ int runImportEq(const ZelctlOptions& options, std::FILE* in, std::FILE* out) {
         return fail(kExitUsage, shownName + " holds more than " + std::to_string(kMaxFitFilters) +
                                     " filters; nothing written to " + target);
 
-    bool dance = false;
-    if (isSceneBlock(block)) {
-        if (!options.bank.empty())
-            dance = options.bank == "dance";
-        else
-            dance = (mode.scene == 0 ? mode.lastManualScene : mode.scene) == 2;
-    }
+    const bool dance = danceBankOf(mode, block, options.bank);
     const char* bank = isSceneBlock(block) ? (dance ? "dance" : "singing") : nullptr;
 
     const EqFit fit = fitFilters(parsed.filters, block);

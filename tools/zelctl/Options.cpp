@@ -121,9 +121,10 @@ Reads TEXT (a file, or - for standard input), the parametric filters a room-meas
 program exports, one per line:
   Filter 1: ON PK Fc 1000 Hz Gain -3.0 dB Q 1.41
   Filter 2: ON LSC Fc 105 Hz Gain 4.0 dB Q 0.71
-Types PK, LS, LSC, LSQ, HS, HSC, HSQ (a shelf without Q gets 0.71); "Filter:" without a
-number, OFF filters, a Preamp line, comments (# ; //) and the export's title lines are
-accepted. Pass, notch and all-pass filters and first-order shelves are refused.
+Types PK, LS, LSC, LSQ, HS, HSC, HSQ, each with Q or "BW Oct N" (bandwidth in octaves;
+a shelf without either gets Q 0.71); "Filter:" without a number, OFF filters, a Preamp
+line, comments (# ; //) and the export's title lines are accepted. Pass, notch and
+all-pass filters and first-order shelves are refused.
 Each ON filter goes to one band of EQ block BLOCK (0..14, as for curve) at the nearest
 frequency, gain and Q the processor offers; remaining bands become flat. With more
 filters than bands, the ones whose loss changes the curve least are dropped and listed.
