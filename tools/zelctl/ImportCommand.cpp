@@ -10,6 +10,7 @@
 #include "modes/ModeFile.h"
 #include "modes/ModePaths.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -19,6 +20,8 @@ namespace {
 
 // A filter text is a few kilobytes; anything far larger is some other file.
 constexpr std::size_t kMaxTextBytes = 1 << 20;
+// Lines of a refused text reported one by one; a text of another kind would flood the screen.
+constexpr std::size_t kMaxProblemLines = 20;
 
 const char* const kBlockNames[kEqBlockCount] = {
     "music",
@@ -198,8 +201,13 @@ int runImportEq(const ZelctlOptions& options, std::FILE* in, std::FILE* out) {
     const FilterTextResult parsed = parseFilterText(text);
     const std::string shownName = textName == "-" ? "<stdin>" : textName;
     if (!parsed.problems.empty()) {
-        for (const TextProblem& p : parsed.problems)
-            std::fprintf(stderr, "zelctl: %s:%d: %s\n", shownName.c_str(), p.line, p.text.c_str());
+        const std::size_t shown = std::min(parsed.problems.size(), kMaxProblemLines);
+        for (std::size_t i = 0; i < shown; ++i)
+            std::fprintf(stderr, "zelctl: %s:%d: %s\n", shownName.c_str(), parsed.problems[i].line,
+                         parsed.problems[i].text.c_str());
+        if (parsed.problems.size() > shown)
+            std::fprintf(stderr, "zelctl: %s: %zu more lines cannot be used\n", shownName.c_str(),
+                         parsed.problems.size() - shown);
         return fail(kExitUsage, "nothing written to " + target);
     }
     int on = 0;
