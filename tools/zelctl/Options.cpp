@@ -131,7 +131,8 @@ filters than bands, the ones whose loss changes the curve least are dropped and 
 For the music and output blocks the bank defaults to the file's scene.
 The fit report gives, per filter, the asked and the stored values, then the largest
 deviation in dB between the asked curve (ideal filters) and the processor's, on its
-420-point grid, with its frequency. The preamp is reported, not applied.
+420-point grid, with its frequency. The block's crossover filters stay as they are and
+are no part of either curve; the preamp is reported, not applied.
 FILE is rewritten (or OUT written) whole, and only when the text is accepted.
   --json     {"text", "file", "block", "bank", "bands", "preamp", "filters": [{"line",
              "number", "enabled", "type", "asked": {"hz", "db", "q"}, "band", "dropped",
