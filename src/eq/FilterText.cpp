@@ -307,7 +307,12 @@ FilterTextResult parseFilterText(std::string_view text) {
                 r.preampDb = db;
             continue;
         }
-        if (!started) {
+        // The export's title lines come first; a line that names a corner frequency is a
+        // mistyped filter wherever it stands.
+        bool namesFc = false;
+        for (const std::string_view word : words(line))
+            namesFc = namesFc || equalsNoCase(word, "Fc");
+        if (!started && !namesFc) {
             ++r.headerLines;
             continue;
         }

@@ -42,8 +42,8 @@ struct FilterTextResult {
 
 // Reads the whole text: a UTF-8 byte-order mark, CRLF or LF line ends, blank lines and
 // comments ('#', ';' or "//") are accepted anywhere; lines before the first filter or preamp
-// line that are neither (the export's title, date and notes) are skipped. Every later line
-// must be a filter, a preamp, a comment or blank. Pass, notch, all-pass and first-order
+// line that are neither (the export's title, date and notes) are skipped unless they name an
+// Fc. Every later line must be a filter, a preamp, a comment or blank. Pass, notch, all-pass and first-order
 // shelf filters are refused, never approximated. Safe on any bytes.
 FilterTextResult parseFilterText(std::string_view text);
 

@@ -113,6 +113,7 @@ TEST(FilterText, RefusesWhatTheBandsCannotMakeAndMalformedLines) {
         {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q nan", 1, "Q needs a number"},
         {"Filter 1: ON PK Fc 80 Hz Gain 1 dB Q 1\nFliter 2: ON PK Fc 90 Hz", 2,
          "not a filter line"},
+        {"Room EQ\nFliter 1: ON PK Fc 90 Hz Gain 1 dB Q 1", 2, "not a filter line"},
         {"Preamp: loud", 1, "a preamp needs a gain in dB"},
         {"Preamp: -3 dB\nPreamp: -2 dB", 2, "a second preamp line"},
     };
