@@ -3,7 +3,7 @@
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
       qt6-base-dev qt6-base-dev-tools libgl-dev "$@")
-# zelctl fleet output; the serial device server of the network port tests.
+# zelctl's JSON output; the serial device server of the network port tests.
 pkgs+=(nlohmann-json3-dev ser2net)
 missing=()
 for p in "${pkgs[@]}"; do

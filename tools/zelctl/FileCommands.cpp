@@ -2,12 +2,12 @@
 #include "FileCommands.h"
 
 #include "Inputs.h"
+#include "JsonOutput.h"
 #include "eq/CurveModels.h"
 #include "model/Defaults.h"
 #include "model/FieldTable.h"
 #include "modes/ModeFile.h"
 
-#include <charconv>
 #include <cstring>
 #include <string>
 
@@ -23,6 +23,10 @@ int runShow(const ZelctlOptions& options, std::FILE* out) {
     std::string error;
     if (!readModeInput(options.args[0], p, error))
         return fail(kExitUsage, error);
+    if (options.json) {
+        printJson(out, showJson(options.args[0], p));
+        return kExitOk;
+    }
     for (const Field& f : allFields()) {
         if (f.offset < kModeStoreFirstByte)
             continue; // the master levels are not part of a mode file
@@ -41,16 +45,12 @@ int runShow(const ZelctlOptions& options, std::FILE* out) {
 }
 
 int runCurve(const ZelctlOptions& options, std::FILE* out) {
-    const std::string& blockText = options.args[1];
     int block = -1;
-    const auto [end, ec] =
-        std::from_chars(blockText.data(), blockText.data() + blockText.size(), block);
-    if (ec != std::errc() || end != blockText.data() + blockText.size() || block < 0 ||
-        block >= kEqBlockCount)
-        return fail(kExitUsage, "BLOCK must be an EQ block number 0..14, not '" + blockText + "'");
+    std::string error;
+    if (!parseBlock(options.args[1], block, error))
+        return fail(kExitUsage, error);
 
     DeviceParams file{};
-    std::string error;
     if (!readModeInput(options.args[0], file, error))
         return fail(kExitUsage, error);
 
@@ -61,13 +61,7 @@ int runCurve(const ZelctlOptions& options, std::FILE* out) {
                 reinterpret_cast<const std::uint8_t*>(&file) + kModeStoreFirstByte,
                 kModePayloadSize);
 
-    bool dance = false;
-    if (isSceneBlock(block)) {
-        if (!options.bank.empty())
-            dance = options.bank == "dance";
-        else
-            dance = (file.scene == 0 ? file.lastManualScene : file.scene) == 2;
-    }
+    const bool dance = danceBankOf(file, block, options.bank);
     attachBlock(block, dance);
 
     const CKTVEQ& model = curveModel(block);
@@ -76,6 +70,17 @@ int runCurve(const ZelctlOptions& options, std::FILE* out) {
         const LevelArray& level = model.filterAt(i)->levelDb();
         for (std::size_t k = 0; k < sum.size(); ++k)
             sum[k] += level[k];
+    }
+    if (options.json) {
+        nlohmann::json points = nlohmann::json::array();
+        for (std::size_t k = 0; k < sum.size(); ++k)
+            points.push_back({{"hz", CurveGrid[k]}, {"db", sum[k]}});
+        printJson(out, {{"file", options.args[0]},
+                        {"block", block},
+                        {"bank", isSceneBlock(block) ? nlohmann::json(dance ? "dance" : "singing")
+                                                     : nlohmann::json()},
+                        {"points", points}});
+        return kExitOk;
     }
     for (std::size_t k = 0; k < sum.size(); ++k)
         std::fprintf(out, "%.1f %.6f\n", CurveGrid[k], sum[k]);

@@ -1,6 +1,7 @@
 // Checking mode files and assignments before anything is sent.
 #include "Inputs.h"
 
+#include "eq/CurveModels.h"
 #include "modes/ModeFile.h"
 #include "modes/ModePaths.h"
 
@@ -115,6 +116,25 @@ bool parseAssignment(const std::string& arg, Assignment& out, std::string& error
     }
     out.value = v;
     return true;
+}
+
+bool parseBlock(const std::string& text, int& block, std::string& error) {
+    block = -1;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), block);
+    if (ec != std::errc() || end != text.data() + text.size() || block < 0 ||
+        block >= kEqBlockCount) {
+        error = "BLOCK must be an EQ block number 0..14, not '" + text + "'";
+        return false;
+    }
+    return true;
+}
+
+bool danceBankOf(const DeviceParams& file, int block, const std::string& bank) {
+    if (!isSceneBlock(block))
+        return false;
+    if (!bank.empty())
+        return bank == "dance";
+    return (file.scene == 0 ? file.lastManualScene : file.scene) == 2;
 }
 
 } // namespace zel::ctl

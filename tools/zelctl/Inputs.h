@@ -26,4 +26,12 @@ struct Assignment {
 // Parses and checks one FIELD=VALUE. False with a one-line reason in `error`.
 bool parseAssignment(const std::string& arg, Assignment& out, std::string& error);
 
+// Parses an EqBlockId 0..14. False with a one-line reason in `error`.
+bool parseBlock(const std::string& text, int& block, std::string& error);
+
+// Whether the Dance bank of block `block` is meant: never for a block with one bank;
+// otherwise --bank when given (`bank`), else the file's scene, Auto counting as the last
+// manual scene.
+bool danceBankOf(const DeviceParams& file, int block, const std::string& bank);
+
 } // namespace zel::ctl

@@ -3,6 +3,7 @@
 
 #include "FileCommands.h"
 #include "Inputs.h"
+#include "JsonOutput.h"
 #include "LinkSession.h"
 #include "eq/CurveModels.h"
 #include "model/Defaults.h"
@@ -85,7 +86,7 @@ int uploadMode(CLinkSession& session, const std::string& file, int part, bool sh
     return kExitOk;
 }
 
-int runPorts(const ZelctlOptions&) {
+int runPorts(const ZelctlOptions& options) {
     std::vector<SerialPortInfo> list;
     std::string error;
     try {
@@ -93,9 +94,12 @@ int runPorts(const ZelctlOptions&) {
     } catch (const PortDiscoveryError& e) {
         error = e.what();
     }
-    for (const SerialPortInfo& p : list)
-        if (!p.openName.empty())
-            std::printf("%s\t%s\n", p.openName.c_str(), p.description.c_str());
+    if (options.json)
+        printJson(stdout, portsJson(list));
+    else
+        for (const SerialPortInfo& p : list)
+            if (!p.openName.empty())
+                std::printf("%s\t%s\n", p.openName.c_str(), p.description.c_str());
     std::fflush(stdout);
     if (!error.empty())
         return fail(kExitLink, "port discovery failed: " + error);

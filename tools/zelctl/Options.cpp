@@ -26,7 +26,12 @@ Commands:
                                          print the summed EQ response of one block
   fleet status ROOMS                     every room's link, scene, mode and drift at once
   fleet push ROOMS [--part N] [FILE]     upload every room's approved mode and verify it
+  diff [--port NAME] [--part N] A B      compare two mode files, or one with the processor
+  import-eq TEXT BLOCK FILE [--bank singing|dance] [--out OUT]
+                                         put a measurement program's filter text on the
+                                         bands of one EQ block of a mode file
 
+  --json        show, diff, curve, ports and import-eq: one JSON document on stdout
   --verbose     log every frame sent and received, in hex with a timestamp, on stderr
   --help        this text; zelctl COMMAND --help describes one command
 
@@ -34,15 +39,17 @@ Without --port the ports are tried in discovery order (open, probe, next port wh
 probe is not answered); ZEL_EXTRA_PORTS (colon-separated paths and network names) adds
 ports after the machine's own. A port name is a device path, tcp://HOST:PORT (a raw byte
 stream to a serial device server) or rfc2217://HOST:PORT (Telnet com-port control, which
-also sets 115200 8N1 on the server's port). Exit status: 0 success, 1 no processor answered or the link failed,
-2 bad usage or bad input (nothing is sent then).
+also sets 115200 8N1 on the server's port). Exit status: 0 success, 1 no processor
+answered or the link failed, 2 bad usage or bad input (nothing is sent then). diff
+differs: 0 the same, 1 different, 2 trouble (bad input or no processor).
 )";
 
-const char* const kPortsUsage = R"(usage: zelctl ports
+const char* const kPortsUsage = R"(usage: zelctl ports [--json]
 
 One line per serial port, in discovery order: the name to pass to --port, a tab, and a
 description (may be empty). Paths in ZEL_EXTRA_PORTS that do not exist, and network names
 whose serial device server does not accept a connection, are skipped.
+  --json     {"ports": [{"name", "description"}]}
 )";
 
 const char* const kFleetUsage = R"(usage: zelctl fleet status ROOMS [-j N] [--json]
@@ -93,13 +100,15 @@ A master volume above its limit is set to the limit. Out-of-range values, master
 the fields the processor never receives are refused before anything is sent.
 )";
 
-const char* const kShowUsage = R"(usage: zelctl show FILE
+const char* const kShowUsage = R"(usage: zelctl show [--json] FILE
 
 Prints every field of the mode file FILE, one per line, as NAME=VALUE (the stored value in
 decimal), followed by its display text where it has one. Mode names are printed quoted.
+  --json     {"file", "fields": [{"name", "value", "text"}]}; a mode name's value is its
+             text, and "text" is left out where a field has no display text
 )";
 
-const char* const kCurveUsage = R"(usage: zelctl curve FILE BLOCK [--bank singing|dance]
+const char* const kCurveUsage = R"(usage: zelctl curve FILE BLOCK [--bank singing|dance] [--json]
 
 Prints the 420 points of the summed response of EQ block BLOCK (0..14) computed from the
 mode file FILE: the grid frequency with one decimal, a space, the level in dB with six
@@ -108,19 +117,72 @@ counts as the last manual scene); --bank is ignored for the other blocks.
   0 music, 1 microphone A, 2 echo A pre-EQ, 3 reverb A pre-EQ, 4 microphone B,
   5 echo B pre-EQ, 6 reverb B pre-EQ, 7 Main, 8 Center, 9 Subwoofer, 10 Rear,
   11 echo A post-EQ, 12 reverb A post-EQ, 13 echo B post-EQ, 14 reverb B post-EQ
+  --json     {"file", "block", "bank", "points": [{"hz", "db"}]}; "bank" is null for
+             the blocks with one bank
+)";
+
+const char* const kDiffUsage = R"(usage: zelctl diff [--port NAME] [--part N] [--json] A B
+
+Compares A with B, each a mode file or the word device (the processor, found as pull
+finds it, or on --port NAME; a file named device is ./device). Prints one line per
+differing field in field-table order with both stored values and their display texts,
+  eqBand[5].gain: 240 (0.0 dB) -> 300 (6.0 dB)
+an EQ band or crossover record on one line with every member that differs, then a
+summary line with the number of differing fields per store block. The master levels
+are no part of a mode and are never compared; against the processor, only the fields
+its dump reports are.
+  --part N   compare only what load part N takes from a mode file: 0 all but the mode
+             names, 1 music, 2 microphone A and effect A, 3 microphone B and effect B,
+             4 outputs, 5 system
+  --json     {"a", "b", "part", "same", "fieldCount", "blocks": [{"block", "fields"}],
+             "records": [{"record", "block", "fields": [{"name", "a", "b", "aText",
+             "bText"}]}]}
+Exit status: 0 the same, 1 different, 2 trouble (bad input, or no processor answered).
+)";
+
+const char* const kImportEqUsage =
+    R"(usage: zelctl import-eq TEXT BLOCK FILE [--bank singing|dance] [--out OUT] [--json]
+
+Reads TEXT (a file, or - for standard input), the parametric filters a room-measurement
+program exports, one per line:
+  Filter 1: ON PK Fc 1000 Hz Gain -3.0 dB Q 1.41
+  Filter 2: ON LSC Fc 105 Hz Gain 4.0 dB Q 0.71
+Types PK, LS, LSC, LSQ, HS, HSC, HSQ, each with Q or "BW Oct N" (bandwidth in octaves;
+a shelf without either gets Q 0.71); "Filter:" without a number, OFF filters, a Preamp
+line, comments (# ; //) and the export's title lines are accepted. Pass, notch and
+all-pass filters and first-order shelves are refused.
+Each ON filter goes to one band of EQ block BLOCK (0..14, as for curve) at the nearest
+frequency, gain and Q the processor offers; remaining bands become flat. With more
+filters than bands, the ones whose loss changes the curve least are dropped and listed.
+For the music and output blocks the bank defaults to the file's scene.
+The fit report gives, per filter, the asked and the stored values, then the largest
+deviation in dB between the asked curve (ideal filters) and the processor's, on its
+420-point grid, with its frequency. The block's crossover filters stay as they are and
+are no part of either curve; the preamp is reported, not applied.
+FILE is rewritten (or OUT written) whole, and only when the text is accepted.
+  --json     {"text", "file", "block", "bank", "bands", "preamp", "filters": [{"line",
+             "number", "enabled", "type", "asked": {"hz", "db", "q"}, "band", "dropped",
+             "clipped", "stored": {"freq", "gain", "q", "type", "hz", "db", "qValue"}}],
+             "deviation": {"db", "hz", "askedDb", "deviceDb"}}
+Exit status: 0 written, 2 refused (nothing written).
 )";
 
 bool isCommand(std::string_view c) {
     return c == "ports" || c == "pull" || c == "push" || c == "set" || c == "show" ||
-           c == "curve" || c == "fleet" || c == "fleet-room";
+           c == "curve" || c == "diff" || c == "import-eq" || c == "fleet" || c == "fleet-room";
 }
 
 bool takesPort(std::string_view c) {
-    return c == "pull" || c == "push" || c == "set" || c == "fleet-room";
+    return c == "pull" || c == "push" || c == "set" || c == "diff" || c == "fleet-room";
 }
 
 bool takesPart(std::string_view c) {
-    return c == "push" || c == "fleet" || c == "fleet-room";
+    return c == "push" || c == "diff" || c == "fleet" || c == "fleet-room";
+}
+
+bool takesJson(std::string_view c) {
+    return c == "show" || c == "diff" || c == "curve" || c == "ports" || c == "import-eq" ||
+           c == "fleet" || c == "fleet-room";
 }
 
 // "--name VALUE" or "--name=VALUE".
@@ -158,6 +220,10 @@ const char* usageText(const std::string& command) {
         return kCurveUsage;
     if (command == "fleet" || command == "fleet-room")
         return kFleetUsage;
+    if (command == "diff")
+        return kDiffUsage;
+    if (command == "import-eq")
+        return kImportEqUsage;
     return kUsage;
 }
 
@@ -175,18 +241,22 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
             if (!error.empty())
                 return error;
             if (!takesPort(out.command))
-                return "--port belongs to pull, push or set";
+                return "--port belongs to pull, push, set or diff";
             if (value.empty())
                 return "--port needs a port name";
             if (NetworkPortName net;
                 isNetworkPortName(value) && !parseNetworkPortName(value, net, error))
                 return error;
             out.port = value;
+        } else if (arg == "--json") {
+            if (!takesJson(out.command))
+                return "--json belongs to show, diff, curve, ports, import-eq or fleet";
+            out.json = true;
         } else if (optionValue(arg, "--part", argc, argv, i, value, error)) {
             if (!error.empty())
                 return error;
             if (!takesPart(out.command))
-                return "--part belongs to push or fleet push";
+                return "--part belongs to push, diff or fleet push";
             int part = -1;
             const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), part);
             if (ec != std::errc() || end != value.data() + value.size() || part < 0 || part > 5)
@@ -194,11 +264,12 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
                        "5 system), not '" +
                        value + "'";
             out.part = part;
+            out.partGiven = true;
         } else if (optionValue(arg, "--bank", argc, argv, i, value, error)) {
             if (!error.empty())
                 return error;
-            if (out.command != "curve")
-                return "--bank belongs to curve";
+            if (out.command != "curve" && out.command != "import-eq")
+                return "--bank belongs to curve or import-eq";
             if (value != "singing" && value != "dance")
                 return "--bank must be singing or dance, not '" + value + "'";
             out.bank = value;
@@ -220,10 +291,14 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
             if (ec != std::errc() || end != value.data() + value.size() || jobs < 1 || jobs > 64)
                 return "-j must be 1..64, not '" + value + "'";
             out.jobs = jobs;
-        } else if (arg == "--json") {
-            if (out.command != "fleet" && out.command != "fleet-room")
-                return "--json belongs to fleet";
-            out.json = true;
+        } else if (optionValue(arg, "--out", argc, argv, i, value, error)) {
+            if (!error.empty())
+                return error;
+            if (out.command != "import-eq")
+                return "--out belongs to import-eq";
+            if (value.empty())
+                return "--out needs a file name";
+            out.out = value;
         } else if (arg.size() > 1 && arg[0] == '-') {
             return "unknown option '" + std::string(arg) + "' (see zelctl --help)";
         } else if (out.command.empty()) {
@@ -259,10 +334,14 @@ std::string parseOptions(int argc, const char* const* argv, ZelctlOptions& out) 
         if (out.command == "fleet-room" && (push ? n != 2 : n > 2))
             return push ? "fleet-room push needs one FILE" : "fleet-room status takes one FILE";
         if (!push && out.part != 0)
-            return "--part belongs to push or fleet push";
+            return "--part belongs to push, diff or fleet push";
         if (out.command == "fleet-room" && out.port.empty())
             return "fleet-room needs --port";
     }
+    if (out.command == "diff" && n != 2)
+        return "diff needs two sides A and B, each a mode file or device";
+    if (out.command == "import-eq" && n != 3)
+        return "import-eq needs TEXT, BLOCK and FILE";
     return {};
 }
 

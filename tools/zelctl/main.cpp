@@ -1,6 +1,8 @@
 // zelctl: the command-line tool on the program's link stack.
+#include "DiffCommand.h"
 #include "FileCommands.h"
 #include "FleetCommands.h"
+#include "ImportCommand.h"
 #include "LinkCommands.h"
 #include "Options.h"
 
@@ -30,5 +32,9 @@ int main(int argc, char** argv) {
         return runFleetRoom(options);
     if (options.command == "show")
         return runShow(options, stdout);
+    if (options.command == "diff")
+        return runDiff(options, stdout);
+    if (options.command == "import-eq")
+        return runImportEq(options, stdin, stdout);
     return runCurve(options, stdout);
 }

@@ -3,9 +3,13 @@
 #include "link/DumpFrame.h"
 #include "model/Defaults.h"
 #include "model/FieldTable.h"
+#include "modes/ModeDiff.h"
 #include "modes/ModeFile.h"
 
+#include "ReferenceResponse.h"
+
 #include <gtest/gtest.h>
+#include <nlohmann/json.hpp>
 
 #include <chrono>
 #include <cstdlib>
@@ -13,6 +17,7 @@
 #include <filesystem>
 #include <fstream>
 #include <random>
+#include <span>
 #include <sstream>
 #include <string>
 #include <thread>
@@ -396,11 +401,353 @@ TEST_F(Zelctl, ShowAndCurveReadAModeFile) {
 }
 
 TEST_F(Zelctl, HelpForTheToolAndEachCommand) {
-    for (const char* args : {"--help", "set --help", "push --help", "curve --help"}) {
+    for (const char* args : {"--help", "set --help", "push --help", "curve --help", "diff --help",
+                             "import-eq --help"}) {
         const CtlRun r = zelctl(args);
         EXPECT_EQ(r.status, 0) << args;
         EXPECT_EQ(r.out.rfind("usage: zelctl", 0), 0u) << args;
     }
+}
+
+// --- diff, import-eq and --json ---
+
+void spitText(const fs::path& p, const std::string& text) {
+    std::ofstream out(p, std::ios::binary);
+    out << text;
+}
+
+std::vector<std::string> outLines(const std::string& s) {
+    std::vector<std::string> v;
+    std::istringstream in(s);
+    for (std::string line; std::getline(in, line);)
+        v.push_back(line);
+    return v;
+}
+
+TEST_F(Zelctl, DiffOfTwoFilesListsEveryDifferenceAndExitsOne) {
+    DeviceParams b = distinctive();
+    std::memcpy(b.modeName[1], "Party               ", 20);
+    b.eqBand[3].q = 20; // a second member of an already differing band
+    b.dance.filter[3].freq = 100;
+    writeMode("a.dat", defaults);
+    writeMode("b.dat", b);
+
+    CtlRun r = zelctl("diff a.dat b.dat");
+    EXPECT_EQ(r.status, 1) << r.err;
+    const StoreDiff want = diffStores(defaults, b);
+    std::vector<std::string> lines = outLines(r.out);
+    ASSERT_EQ(lines.size(), want.records.size() + 1) << r.out;
+    EXPECT_EQ(lines[0], "byteParam[2]: 0 -> 55");
+    for (const char* line :
+         {"eqBand[3]: gain 240 (0.0 dB) -> 300 (6.0 dB), q 10 (0.71) -> 20 (1.26)",
+          "filter[15].slope: 0 -> 2", "phase[9]: 0 (-) -> 1 (+)", "modeName[1]: \"\" -> \"Party\"",
+          "dance.eqBand[12].gain: 240 (0.0 dB) -> 200 (-4.0 dB)",
+          "dance.filter[3].freq: 143 (303 Hz) -> 100 (132 Hz)"})
+        EXPECT_NE(std::find(lines.begin(), lines.end(), line), lines.end()) << line << "\n"
+                                                                            << r.out;
+    EXPECT_EQ(lines.back(), summaryLine(want));
+    EXPECT_EQ(
+        lines.back().rfind(std::to_string(want.fieldCount) + " fields differ: byteParam 2, ", 0),
+        0u);
+
+    r = zelctl("diff --part 1 a.dat b.dat");
+    EXPECT_EQ(r.status, 1);
+    EXPECT_EQ(outLines(r.out),
+              (std::vector<std::string>{
+                  "eqBand[3]: gain 240 (0.0 dB) -> 300 (6.0 dB), q 10 (0.71) -> 20 (1.26)",
+                  "filter[0].freq: 0 (OFF) -> 100 (132 Hz)", "eqBypass[0]: 1 -> 0",
+                  "musicInputPort: 0 -> 3",
+                  "5 fields differ: eqBand 2, filter 1, eqBypass 1, musicInputPort 1"}))
+        << r.out;
+
+    r = zelctl("diff --json b.dat a.dat");
+    EXPECT_EQ(r.status, 1);
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["a"], "b.dat");
+    EXPECT_FALSE(j["same"].get<bool>());
+    EXPECT_TRUE(j["part"].is_null());
+    EXPECT_EQ(j["fieldCount"], want.fieldCount);
+    EXPECT_EQ(j["records"].size(), want.records.size());
+    EXPECT_EQ(j["blocks"][0]["block"], "byteParam");
+    const nlohmann::json& band = j["records"][2];
+    EXPECT_EQ(band["record"], "eqBand[3]");
+    EXPECT_EQ(band["fields"][0]["name"], "eqBand[3].gain");
+    EXPECT_EQ(band["fields"][0]["a"], 300);
+    EXPECT_EQ(band["fields"][0]["bText"], "0.0 dB");
+
+    DeviceParams micB = defaults;
+    micB.eqBand[40].gain = 250;
+    writeMode("c.dat", micB);
+    for (const char* same : {"diff a.dat a.dat", "diff --part 2 a.dat c.dat"}) {
+        r = zelctl(same);
+        EXPECT_EQ(r.status, 0) << same;
+        EXPECT_EQ(r.out, "no differences\n") << same;
+    }
+    r = zelctl("diff --json --part 2 a.dat c.dat");
+    EXPECT_EQ(r.status, 0);
+    EXPECT_TRUE(nlohmann::json::parse(r.out)["same"].get<bool>());
+    EXPECT_EQ(nlohmann::json::parse(r.out)["part"], 2);
+}
+
+TEST_F(Zelctl, DiffAgainstTheSimulatorComparesWhatItsDumpReports) {
+    const DeviceParams room = distinctive();
+    startSim("--state " + shq(writeMode("room.dat", room).string()));
+    DeviceParams approved = room;
+    approved.eqBand[5].gain = 270;
+    approved.outputSolo[2] = 1; // the processor does not report it: not compared
+    writeMode("approved.dat", approved);
+
+    CtlRun r = zelctl("diff device approved.dat");
+    EXPECT_EQ(r.status, 1) << r.err;
+    EXPECT_EQ(r.out, "eqBand[5].gain: 240 (0.0 dB) -> 270 (3.0 dB)\n1 field differs: eqBand 1\n");
+    r = zelctl("diff --port " + shq(port) + " --part 4 approved.dat device");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.out, "no differences\n");
+    EXPECT_EQ(stopSim().eqBand[5].gain, 240) << "diff changes nothing on the processor";
+}
+
+TEST_F(Zelctl, DiffTroubleIsExitTwo) {
+    writeMode("a.dat", defaults);
+    startSim("--silent");
+    struct Case {
+        std::string args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"diff a.dat", "diff needs two sides"},
+        {"diff device device", "not with itself"},
+        {"diff a.dat missing.dat", "cannot read the mode file missing.dat"},
+        {"diff --part 7 a.dat a.dat", "--part must be 0..5"},
+        {"diff --port " + shq((dir / "nothing").string()) + " a.dat device", "cannot open"},
+        {"diff --port " + shq(port) + " device a.dat", "no processor answered"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const CtlRun r = zelctl(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+    }
+}
+
+TEST_F(Zelctl, ImportEqPutsEachTypeOnAMicrophoneBlockAndReportsTheFit) {
+    const fs::path mode = writeMode("m.dat", defaults);
+    spitText(dir / "eq.txt", "Filter Settings file\r\n"
+                             "Preamp: -3.5 dB\r\n"
+                             "Filter 1: ON PK Fc 1000 Hz Gain -3.0 dB Q 1.41\r\n"
+                             "Filter 2: ON LSC Fc 105 Hz Gain 4.0 dB Q 0.71\r\n"
+                             "Filter 3: OFF PK Fc 200 Hz Gain -6.0 dB Q 2\r\n"
+                             "Filter 4: ON HS Fc 8050 Hz Gain -2.5 dB\r\n");
+    CtlRun r = zelctl("import-eq --json eq.txt 1 m.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    DeviceParams p{};
+    ASSERT_TRUE(decodeMode(slurpBytes(mode), p));
+
+    // Nearest steps of the tables: FreqTable[204] = 1000 Hz, [87] = 105 Hz, [312] = 8000 Hz;
+    // QTable[22] = 1.4, [10] = 0.71; gain index = (dB + 24) * 10.
+    struct Want {
+        int freq, gain, q, type;
+    };
+    const Want want[] = {{204, 210, 22, 0}, {87, 280, 10, 1}, {312, 215, 10, 2}};
+    for (int i = 0; i < 3; ++i) {
+        SCOPED_TRACE(i);
+        const EqBand& b = p.eqBand[10 + i];
+        EXPECT_EQ(b.freq, want[i].freq);
+        EXPECT_EQ(b.gain, want[i].gain);
+        EXPECT_EQ(b.q, want[i].q);
+        EXPECT_EQ(b.type, want[i].type);
+    }
+    EXPECT_EQ(j["block"], 1);
+    EXPECT_TRUE(j["bank"].is_null());
+    EXPECT_EQ(j["bands"], 20);
+    EXPECT_EQ(j["preamp"]["db"], -3.5);
+    ASSERT_EQ(j["filters"].size(), 4u);
+    EXPECT_EQ(j["filters"][1]["stored"]["freq"], 87);
+    EXPECT_EQ(j["filters"][1]["band"], 1);
+    EXPECT_FALSE(j["filters"][2]["enabled"].get<bool>());
+    EXPECT_TRUE(j["filters"][2]["band"].is_null());
+    EXPECT_EQ(j["filters"][3]["band"], 2);
+
+    std::vector<TextFilter> asked(3);
+    asked[0] = {3, 1, true, "PK", kPeaking, 1000, -3.0, 1.41};
+    asked[1] = {4, 2, true, "LSC", kLowShelf, 105, 4.0, 0.71};
+    asked[2] = {6, 4, true, "HS", kHighShelf, 8050, -2.5, kShelfDefaultQ};
+    const ReferenceDeviation dev =
+        referenceDeviation(asked, std::span<const EqBand>(&p.eqBand[10], 20));
+    EXPECT_NEAR(j["deviation"]["db"].get<double>(), dev.db, 1e-6);
+    EXPECT_EQ(j["deviation"]["hz"], CurveGrid[static_cast<std::size_t>(dev.point)]);
+
+    // Nothing else of the file changed.
+    DeviceParams rest = p;
+    for (int i = 0; i < 20; ++i)
+        rest.eqBand[10 + i] = defaults.eqBand[10 + i];
+    EXPECT_EQ(encodeMode(rest), encodeMode(defaults));
+
+    // The text report says the same in lines.
+    r = zelctl("import-eq eq.txt 1 m.dat --out copy.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(slurpBytes(dir / "copy.dat"), slurpBytes(mode));
+    EXPECT_NE(r.out.find("filter 2: LSC 105 Hz +4.0 dB Q 0.71 -> band 2: Ls 105 Hz +4.0 dB Q 0.71 "
+                         "(freq 87, gain 280, q 10, type 1)\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("filter 3: OFF, not imported\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("preamp -3.5 dB: not applied"), std::string::npos) << r.out;
+    char deviation[96];
+    std::snprintf(deviation, sizeof deviation, "largest deviation %.2f dB at %g Hz", dev.db,
+                  CurveGrid[static_cast<std::size_t>(dev.point)]);
+    EXPECT_NE(r.out.find(deviation), std::string::npos) << r.out;
+}
+
+TEST_F(Zelctl, ImportEqOfMoreFiltersThanBandsIntoTheDanceBankOfAnOutput) {
+    const fs::path mode = writeMode("m.dat", defaults); // scene Singing
+    const std::string text = "Filter  1: ON  PK  Fc   42.5 Hz  Gain  -7.5 dB  Q  4.20\n"
+                             "Filter  2: ON  PK  Fc   63.0 Hz  Gain  -5.0 dB  Q  6.00\n"
+                             "Filter  3: ON  LSC Fc   105 Hz   Gain   4.0 dB  Q  0.71\n"
+                             "Filter  4: ON  PK  Fc   180 Hz   Gain  -3.5 dB  Q  2.50\n"
+                             "Filter  5: ON  PK  Fc   315 Hz   Gain   2.0 dB  Q  1.80\n"
+                             "Filter  6: ON  PK  Fc   820 Hz   Gain  -2.5 dB  Q  3.00\n"
+                             "Filter  7: ON  PK  Fc  1650 Hz   Gain   1.5 dB  Q  1.20\n"
+                             "Filter  8: ON  PK  Fc  3200 Hz   Gain  -3.0 dB  Q  2.20\n"
+                             "Filter  9: ON  PK  Fc  6300 Hz   Gain   2.5 dB  Q  1.50\n"
+                             "Filter 10: ON  HSC Fc 10000 Hz   Gain  -3.0 dB  Q  0.71\n";
+    spitText(dir / "eq.txt", text);
+    const CtlRun r = zelctl("import-eq --json - 7 m.dat --bank dance < eq.txt");
+    ASSERT_EQ(r.status, 0) << r.err;
+    const nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["bank"], "dance");
+    EXPECT_EQ(j["text"], "-");
+    DeviceParams p{};
+    ASSERT_TRUE(decodeMode(slurpBytes(mode), p));
+    for (int i = 70; i < 75; ++i)
+        EXPECT_EQ(std::memcmp(&p.eqBand[i], &defaults.eqBand[i], sizeof(EqBand)), 0) << i;
+
+    // The five that move the curve most stay, in text order: both deep cuts, the shelves and
+    // the 180 Hz cut.
+    const int kept[] = {0, 1, 2, 3, 9};
+    std::vector<TextFilter> asked = parseFilterText(text).filters;
+    ASSERT_EQ(asked.size(), 10u);
+    int dropped = 0;
+    for (std::size_t i = 0; i < 10; ++i)
+        dropped += j["filters"][i]["dropped"].get<bool>();
+    EXPECT_EQ(dropped, 5);
+    for (int band = 0; band < 5; ++band) {
+        SCOPED_TRACE(band);
+        const TextFilter& f = asked[static_cast<std::size_t>(kept[band])];
+        EXPECT_EQ(j["filters"][kept[band]]["band"], band);
+        const EqBand& b = p.dance.eqBand[10 + band];
+        EXPECT_EQ(b.freq, nearestIndex(FreqTable, f.hz));
+        EXPECT_EQ(b.q, nearestIndex(QTable, f.q));
+        EXPECT_EQ(b.gain, static_cast<int>(std::lround((f.db + 24) * 10)));
+        EXPECT_EQ(b.type, f.type);
+    }
+    const ReferenceDeviation dev =
+        referenceDeviation(asked, std::span<const EqBand>(&p.dance.eqBand[10], 5));
+    EXPECT_NEAR(j["deviation"]["db"].get<double>(), dev.db, 1e-6);
+    EXPECT_EQ(j["deviation"]["hz"], CurveGrid[static_cast<std::size_t>(dev.point)]);
+}
+
+TEST_F(Zelctl, ImportEqRefusesBadInputAndWritesNothing) {
+    const fs::path mode = writeMode("m.dat", defaults);
+    const Bytes before = slurpBytes(mode);
+    spitText(dir / "good.txt", "Filter 1: ON PK Fc 1000 Hz Gain -3 dB Q 1\n");
+    spitText(dir / "malformed.txt", "Filter 1: ON PK Fc 1000 Hz Gain -3 dB Q 1\n"
+                                    "Filter 2: ON PK Fc 1000 Hz Gian -3 dB Q 1\n");
+    spitText(dir / "unknown.txt", "Filter 1: ON XQ Fc 1000 Hz Gain -3 dB Q 1\n");
+    spitText(dir / "pass.txt", "Filter 1: ON PK Fc 1000 Hz Gain -3 dB Q 1\n"
+                               "Filter 2: ON HP Fc 40 Hz\n");
+    spitText(dir / "off.txt", "Filter 1: OFF PK Fc 1000 Hz Gain -3 dB Q 1\n");
+    struct Case {
+        const char* args;
+        const char* says;
+    };
+    const Case cases[] = {
+        {"import-eq malformed.txt 0 m.dat", "malformed.txt:2: unknown parameter 'Gian'"},
+        {"import-eq unknown.txt 0 m.dat", "unknown.txt:1: unknown filter type 'XQ'"},
+        {"import-eq pass.txt 0 m.dat", "pass.txt:2: pass filters (HP) are not offered"},
+        {"import-eq - 0 m.dat < pass.txt", "<stdin>:2: pass filters (HP)"},
+        {"import-eq off.txt 0 m.dat", "holds no ON filter"},
+        {"import-eq good.txt 15 m.dat", "BLOCK must be an EQ block number 0..14"},
+        {"import-eq good.txt music m.dat", "BLOCK must be an EQ block number 0..14"},
+        {"import-eq missing.txt 0 m.dat", "cannot read the filter text missing.txt"},
+        {"import-eq good.txt 0 missing.dat", "cannot read the mode file missing.dat"},
+        {"import-eq good.txt 0 m.dat --out no/such/x.dat", "does not exist"},
+        {"import-eq good.txt 0 m.dat --bank party", "--bank must be singing or dance"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.args);
+        const CtlRun r = zelctl(c.args);
+        EXPECT_EQ(r.status, 2);
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+        EXPECT_TRUE(r.out.empty()) << r.out;
+        EXPECT_EQ(slurpBytes(mode), before);
+    }
+    // No stray output or temporary file either.
+    for (const auto& entry : fs::directory_iterator(dir))
+        EXPECT_EQ(entry.path().extension() == ".dat", entry.path().filename() == "m.dat")
+            << entry.path();
+}
+
+TEST_F(Zelctl, JsonOfShowCurveAndPortsParsesBack) {
+    DeviceParams p = defaults;
+    std::memcpy(p.modeName[0], "KTV 1               ", 20);
+    p.eqBand[5].gain = 300;
+    writeMode("m.dat", p);
+
+    CtlRun r = zelctl("show --json m.dat");
+    ASSERT_EQ(r.status, 0) << r.err;
+    nlohmann::json j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["file"], "m.dat");
+    std::size_t fields = 0;
+    for (const Field& f : allFields())
+        fields += f.offset >= kModeStoreFirstByte;
+    ASSERT_EQ(j["fields"].size(), fields);
+    bool sawGain = false, sawName = false;
+    for (const nlohmann::json& f : j["fields"]) {
+        if (f["name"] == "eqBand[5].gain") {
+            sawGain = true;
+            EXPECT_EQ(f["value"], 300);
+            EXPECT_EQ(f["text"], "6.0 dB");
+        } else if (f["name"] == "modeName[0]") {
+            sawName = true;
+            EXPECT_EQ(f["value"], "KTV 1");
+        } else if (f["name"] == "scene") {
+            EXPECT_FALSE(f.contains("text"));
+        }
+    }
+    EXPECT_TRUE(sawGain && sawName);
+
+    r = zelctl("curve m.dat 0 --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    j = nlohmann::json::parse(r.out);
+    EXPECT_EQ(j["block"], 0);
+    EXPECT_EQ(j["bank"], "singing");
+    const CtlRun plain = zelctl("curve m.dat 0");
+    const std::vector<std::string> rows = outLines(plain.out);
+    ASSERT_EQ(j["points"].size(), 420u);
+    ASSERT_EQ(rows.size(), 420u);
+    for (std::size_t k = 0; k < 420; k += 37) {
+        double hz = 0, db = 0;
+        ASSERT_EQ(std::sscanf(rows[k].c_str(), "%lf %lf", &hz, &db), 2);
+        EXPECT_EQ(j["points"][k]["hz"], CurveGrid[k]);
+        EXPECT_NEAR(j["points"][k]["db"].get<double>(), db, 1e-6);
+    }
+    r = zelctl("curve m.dat 3 --json");
+    EXPECT_TRUE(nlohmann::json::parse(r.out)["bank"].is_null());
+
+    startSim();
+    r = zelctl("ports --json");
+    ASSERT_EQ(r.status, 0) << r.err;
+    j = nlohmann::json::parse(r.out);
+    bool sawPort = false;
+    for (const nlohmann::json& entry : j["ports"])
+        sawPort = sawPort || (entry["name"] == port && entry.contains("description"));
+    EXPECT_TRUE(sawPort) << r.out;
+
+    r = zelctl("pull --json x.dat");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_NE(r.err.find("--json belongs to"), std::string::npos) << r.err;
 }
 
 } // namespace
