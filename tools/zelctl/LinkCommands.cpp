@@ -4,8 +4,7 @@
 #include "FileCommands.h"
 #include "Inputs.h"
 #include "LinkSession.h"
-#include "eq/CurveModels.h"
-#include "model/Defaults.h"
+#include "app/Startup.h"
 #include "modes/ModeFile.h"
 #include "modes/ModeLibrary.h"
 #include "modes/ModePaths.h"
@@ -42,8 +41,7 @@ public:
 // The store the tool starts from: the factory defaults, with the curve models built so a
 // mode load re-attaches them exactly as in the program.
 void startStore() {
-    installCurveModels();
-    initDefaults();
+    startUp();
 }
 
 } // namespace
