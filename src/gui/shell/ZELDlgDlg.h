@@ -81,6 +81,7 @@ public:
     QAction* menuAction(int id) const;
     CConnectionController& controller() { return *m_controller; }
     CSerialPort& port() { return m_port; }
+    CCommand& command() { return m_command; }
     // The texts of the hotkey help and of the About box, in the current language.
     static QString hotkeyHelpText();
 
