@@ -106,11 +106,11 @@ CMusicDlg::CMusicDlg(QWidget* parent) : CPanelDlg(kMusicBlock, 927, 151, parent)
 
     // Music input: port selector and gain.
     place<QGroupBox>(3002, 272, 1, 150, 72);
-    place<QLabel>(3006, 280, 12, 130, 9);
-    placeButton(IdInput1, kRadio, 284, 23, 44, 11);
-    placeButton(IdInput2, kRadio, 344, 23, 44, 11);
-    placeButton(IdInputOptical, kRadio, 284, 36, 44, 11);
-    placeButton(IdInputUsb, kRadio, 344, 36, 44, 11)->setText(QStringLiteral("USB"));
+    place<QLabel>(3006, 280, 13, 130, 9);
+    placeButton(IdInput1, kRadio, 284, 24, 44, 11);
+    placeButton(IdInput2, kRadio, 344, 24, 44, 11);
+    placeButton(IdInputOptical, kRadio, 284, 37, 44, 11);
+    placeButton(IdInputUsb, kRadio, 344, 37, 44, 11)->setText(QStringLiteral("USB"));
     place<QLabel>(3007, 280, 55, 62, 9);
     placeList(IdGainList, {"0dB", "3dB", "6dB"}, 346, 53, 50);
 
