@@ -1,6 +1,7 @@
 // EQ graph costs at main-window size: a whole frame drawn from scratch and from the cached
 // layers, with and without the bypass text, and one step of a band drag (the filter's
 // recompute and the plot's redraw), on the microphone block with all its filters.
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
 #include "gui/eq/FStatic.h"
 #include "model/Defaults.h"
@@ -41,8 +42,7 @@ QApplication& application() {
 CFStatic& graph() {
     static std::unique_ptr<CFStatic> view = [] {
         application();
-        installCurveModels();
-        initDefaults();
+        startUp();
         liveParams.scene = 1;
         for (int k = 0; k < 20; ++k) {
             EqBand& b = liveParams.eqBand[kMicFirstBand + k];

@@ -126,6 +126,9 @@ CZELDlgDlg::CZELDlgDlg(CConnectionController::PortLister lister) {
     dialogFont.setPointSize(8);
     setFont(dialogFont);
     setFocusPolicy(Qt::StrongFocus);
+    // Caption, system menu and minimise box; the size is fixed.
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint);
 
     createMenus();
     createControls();

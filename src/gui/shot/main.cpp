@@ -2,6 +2,7 @@
 // the EQ graph on several blocks to PNG files, at 100 % and 200 %, without a display.
 // Usage: zel-shot [output folder [subject ...]]; a subject is the start of a file name
 // ("graph", "strips", "bitmap-146"), and without one every subject is rendered.
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
 #include "eq/Filter.h"
 #include "gui/DialogUnits.h"
@@ -353,8 +354,7 @@ int main(int argc, char** argv) {
     const auto widgets = gallery();
     const auto strips = stripRow();
 
-    installCurveModels();
-    initDefaults();
+    startUp();
     CFStatic eqGraph;
     eqGraph.resize(dialogRect(15, 183, 871, 203).size());
     eqGraph.measure();
