@@ -1,8 +1,9 @@
 // The desktop program's own costs: process start to the synchronised On-Line title against
 // zel-sim (baseline: zelctl pulling the same parameters through the same port search, the link
-// work without a window), a
-// page switch with its refresh (baseline: repainting the whole window), and one master-slider
-// move from its message to label and store (baseline: delivering a message the window ignores).
+// work without a window), a page switch with its refresh (baseline: repainting the whole
+// window), and one master-slider move from its message to label and store (baseline:
+// delivering a message the window ignores).
+#include "OffscreenApp.h"
 #include "SimProcess.h"
 
 #include "app/Startup.h"
@@ -33,18 +34,6 @@ namespace zel {
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "shell_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
 
 test::SimProcess& simulator() {
     static test::SimProcess sim("bench", {});
@@ -131,7 +120,7 @@ BENCHMARK(BM_ZelctlPullBaseline)->UseManualTime()->Unit(benchmark::kMillisecond)
 // One main window, off-line, for the in-process figures.
 CZELDlgDlg& window() {
     static std::unique_ptr<CZELDlgDlg> w = [] {
-        application();
+        offscreenApplication();
         static QTemporaryDir dir;
         qputenv("XDG_CONFIG_HOME", dir.path().toLocal8Bit());
         startUp();

@@ -3,6 +3,7 @@
 // the keyboard rules of a page on its own.
 #include "MainWindowFixture.h"
 
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
 #include "eq/Filter.h"
 #include "eq/KTVEQ.h"
@@ -14,6 +15,7 @@
 #include "gui/widgets/DropListButton.h"
 #include "gui/widgets/FontLabel.h"
 #include "gui/widgets/NumEdit.h"
+#include "model/Defaults.h"
 #include "model/DeviceParams.h"
 
 #include <QComboBox>
@@ -228,6 +230,8 @@ TEST_F(MusicDlgTest, LeftAndRightWalkTheSameEntryThroughTheBandsWithWrapAround) 
 }
 
 TEST(MusicPageAloneTest, EnterAndEscapeInAStripMoveTheFocusToThePageAndCloseNothing) {
+    startUp();
+    initDefaults();
     CMusicDlg page;
     page.refresh();
     showActive(page);

@@ -8,6 +8,7 @@
 #include "eq/SceneCopy.h"
 #include "gui/ControlId.h"
 #include "gui/DialogUnits.h"
+#include "gui/KeyRules.h"
 #include "gui/PanelBrush.h"
 #include "gui/VirtualKeys.h"
 #include "gui/eq/FStatic.h"
@@ -29,18 +30,6 @@
 #include <QMenu>
 
 namespace zel {
-
-namespace {
-
-bool endsEntry(int key) {
-    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape;
-}
-
-bool isDialogNavigation(int key) {
-    return key == Qt::Key_Tab || key == Qt::Key_Backtab;
-}
-
-} // namespace
 
 CPanelDlg::CPanelDlg(int firstBlockId, int templateWidthDlu, int templateHeightDlu, QWidget* parent)
     : MessageWindow<QWidget>(parent), m_blockId(firstBlockId) {

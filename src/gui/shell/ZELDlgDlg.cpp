@@ -6,6 +6,7 @@
 #include "eq/SceneCopy.h"
 #include "gui/ControlId.h"
 #include "gui/DialogUnits.h"
+#include "gui/KeyRules.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/GraphRedrawTarget.h"
 #include "gui/pages/EditStatic.h"
@@ -726,12 +727,12 @@ bool CZELDlgDlg::eventFilter(QObject* watched, QEvent* e) {
             break;
         }
     }
-    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape) {
+    if (endsEntry(key)) {
         // Ends (and commits) an entry being typed; the window never closes on a key.
         setFocus(Qt::OtherFocusReason);
         return true;
     }
-    if (key == Qt::Key_Tab || key == Qt::Key_Backtab)
+    if (isDialogNavigation(key))
         return true;
     return MessageWindow<QMainWindow>::eventFilter(watched, e);
 }
