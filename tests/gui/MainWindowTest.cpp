@@ -264,6 +264,10 @@ TEST_F(MainWindowTest, HotkeyHelpShowsTheTextOfTheLanguageWithOkOnly) {
         EXPECT_TRUE(text.endsWith(chinese ? QString::fromUtf8("10、总输出静音：      M")
                                           : QString("10 Total volume mute:      M")));
         EXPECT_EQ(text.count(QLatin1Char('\n')), 10);
+        // Every line shows, above the button, inside the box.
+        EXPECT_LE(help.textLabel()->sizeHint().height(), help.textLabel()->height());
+        EXPECT_LE(help.textLabel()->geometry().bottom(), help.okButton()->geometry().top());
+        EXPECT_LE(help.okButton()->geometry().bottom(), help.height());
     }
 }
 

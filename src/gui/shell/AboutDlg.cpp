@@ -2,11 +2,10 @@
 #include "gui/shell/AboutDlg.h"
 
 #include "gui/DialogUnits.h"
+#include "gui/res/AppIcon.h"
 
-#include <QApplication>
 #include <QLabel>
 #include <QPushButton>
-#include <QStyle>
 
 namespace zel {
 
@@ -19,7 +18,7 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
 
     auto* icon = new QLabel(this);
     icon->setGeometry(dialogRect(11, 17, 20, 20));
-    icon->setPixmap(QApplication::windowIcon().pixmap(icon->size()));
+    icon->setPixmap(appIcon().pixmap(icon->size()));
 
     auto* text = new QLabel(QStringLiteral("ZEL Version 1.0.1"), this);
     text->setGeometry(dialogRect(40, 14, 119, 8));

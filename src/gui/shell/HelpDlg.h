@@ -16,6 +16,9 @@ public:
 
     explicit CHelpDlg(QWidget* parent = nullptr);
 
+    // The hotkey list in the language of g_bChinese.
+    static QString helpText();
+
     QLabel* textLabel() const { return m_text; }
     QPushButton* okButton() const { return m_ok; }
 

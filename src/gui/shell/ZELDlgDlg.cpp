@@ -555,19 +555,6 @@ void CZELDlgDlg::ToggleLanguage() {
     ApplyLanguage();
 }
 
-QString CZELDlgDlg::hotkeyHelpText() {
-    if (g_bChinese != 0)
-        return utf8("快捷键说明\n1、音乐总音量增大：Q\n2、音乐总音量减小：A\n3、音乐总音量静音：Z\n"
-                    "4、话筒总音量增大：W\n5、话筒总音量减小：S\n6、话筒总音量静音：X\n"
-                    "7、效果总音量增大：E\n8、效果总音量减小：D\n9、效果总音量静音：C\n"
-                    "10、总输出静音：      M");
-    return utf8("Hotkey\n1   Music Total volume increase:Q\n2   Music Total volume decrease:A\n"
-                "3   Music Total volume mute:Z\n4   Mic Total volume increase:W\n"
-                "5   Mic Total volume decrease:S\n6   Mic Total volume mute:X\n"
-                "7   Effect Total volume increase:E\n8   Effect Total volume decrease:D\n"
-                "9   Effect Total volume mute:C\n10 Total volume mute:      M");
-}
-
 void CZELDlgDlg::showHotkeyHelp() {
     CHelpDlg help(this);
     help.exec();

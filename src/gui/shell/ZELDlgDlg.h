@@ -82,8 +82,6 @@ public:
     CConnectionController& controller() { return *m_controller; }
     CSerialPort& port() { return m_port; }
     CCommand& command() { return m_command; }
-    // The texts of the hotkey help and of the About box, in the current language.
-    static QString hotkeyHelpText();
 
 protected:
     LRESULT onMessage(const Message& m) override;

@@ -14,6 +14,8 @@
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
+#include "gui/shell/AboutDlg.h"
+#include "gui/shell/HelpDlg.h"
 #include "gui/shell/ZELDlgDlg.h"
 #include "gui/widgets/BitmapSlider.h"
 #include "gui/widgets/DropListButton.h"
@@ -384,6 +386,18 @@ int main(int argc, char** argv) {
             const QString name = chinese ? QStringLiteral("main-cn") : QStringLiteral("main-en");
             if (wanted(name))
                 ok &= saveMainWindow(out + QLatin1Char('/') + name + suffix, scale, chinese);
+        }
+        for (const bool chinese : {false, true}) {
+            const QString name = chinese ? QStringLiteral("help-cn") : QStringLiteral("help-en");
+            if (!wanted(name))
+                continue;
+            g_bChinese = chinese ? 1 : 0;
+            CHelpDlg help;
+            ok &= save(help, out + QLatin1Char('/') + name + suffix, scale);
+        }
+        if (wanted(QStringLiteral("about"))) {
+            CAboutDlg about;
+            ok &= save(about, out + QStringLiteral("/about") + suffix, scale);
         }
         for (const BitmapArt& art : bitmapArt()) {
             const QString name = QStringLiteral("bitmap-%1").arg(art.id);
