@@ -18,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
@@ -227,11 +228,14 @@ TEST_F(MainWindowTest, LanguageSwitchSetsEveryTextAndTheMenuCaptionFollowsTheSys
         const char* allMute;
         const char* page0;
         const char* title;
+        const char* compressor; // a group title of the music page
     };
     for (const Case& c :
-         {Case{0x0409, 0, "Chinese", "ALL MUTE", "MUSIC", "ZEL V1.2.9----State:OFF-Line"},
-          Case{0x0804, 0, "中文", "ALL MUTE", "MUSIC", "ZEL V1.2.9----State:OFF-Line"},
-          Case{0x0404, 1, "English", "总静音", "音乐", "ZEL软件V1.2.9----状态：离线"}}) {
+         {Case{0x0409, 0, "Chinese", "ALL MUTE", "MUSIC", "ZEL V1.2.9----State:OFF-Line",
+               "Compressor"},
+          Case{0x0804, 0, "中文", "ALL MUTE", "MUSIC", "ZEL V1.2.9----State:OFF-Line",
+               "Compressor"},
+          Case{0x0404, 1, "English", "总静音", "音乐", "ZEL软件V1.2.9----状态：离线", "压限器"}}) {
         g_systemLcid = c.lcid;
         g_bChinese = c.chinese;
         window->ApplyLanguage();
@@ -240,6 +244,9 @@ TEST_F(MainWindowTest, LanguageSwitchSetsEveryTextAndTheMenuCaptionFollowsTheSys
         EXPECT_EQ(button(CZELDlgDlg::IdAllMute)->text(), QString::fromUtf8(c.allMute));
         EXPECT_EQ(button(CZELDlgDlg::IdFirstPageButton)->text(), QString::fromUtf8(c.page0));
         EXPECT_EQ(window->windowTitle(), QString::fromUtf8(c.title));
+        auto* group = qobject_cast<QGroupBox*>(findControl(window->panelOfPage(0), 3003));
+        ASSERT_NE(group, nullptr);
+        EXPECT_EQ(group->title(), QString::fromUtf8(c.compressor));
     }
     // The menu command flips and stores the choice.
     ASSERT_TRUE(UserSettings::keyExists(kLanguageKey)) << "created when the window came up";
