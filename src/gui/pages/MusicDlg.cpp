@@ -93,8 +93,8 @@ constexpr std::array<SelectorButton, 4> kSelector = {{
     {CMusicDlg::IdInputUsb, 4},
 }};
 
-constexpr int kRadio = static_cast<int>(CBitmapButton::Look::Radio);
-constexpr int kText = static_cast<int>(CBitmapButton::Look::Text);
+constexpr CBitmapButton::Look kRadio = CBitmapButton::Look::Radio;
+constexpr CBitmapButton::Look kText = CBitmapButton::Look::Text;
 
 } // namespace
 
@@ -168,8 +168,7 @@ void CMusicDlg::refresh() {
     showSelector();
     if (auto* gain = qobject_cast<QComboBox*>(findControl(this, IdGainList)))
         gain->setCurrentIndex(storeRead(liveParams.musicInputGain));
-    for (const SliderRow& row : kDynamicsRows)
-        showRow(row, rowValue(row));
+    refreshRows();
     strip(0)->typeButton()->setFocus(Qt::OtherFocusReason);
 }
 

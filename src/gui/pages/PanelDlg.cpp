@@ -48,8 +48,9 @@ void CPanelDlg::placeControl(QWidget* c, int id, int x, int y, int w, int h) {
     c->setGeometry(dialogRect(x, y, w, h));
 }
 
-CBitmapButton* CPanelDlg::placeButton(int id, int look, int x, int y, int w, int h) {
-    auto* b = place<CBitmapButton>(id, x, y, w, h, static_cast<CBitmapButton::Look>(look));
+CBitmapButton* CPanelDlg::placeButton(int id, CBitmapButton::Look look, int x, int y, int w,
+                                      int h) {
+    auto* b = place<CBitmapButton>(id, x, y, w, h, look);
     connect(b, &QAbstractButton::clicked, this, [this, id] { onCommand(id); });
     return b;
 }

@@ -3,24 +3,29 @@
 // rules.
 //
 // How a page plugs in:
-//   1. Derive from CPanelDlg (`class CMicDlg : public CPanelDlg`), pass the EqBlockId of its
+//   1. Derive from CPanelDlg (`class CMicDlg : public CPanelDlg`) and pass the EqBlockId of its
 //      first block and its template size in dialog units to the constructor.
-//   2. In the constructor: place controls with place<T>(id, x, y, w, h) (dialog units of the
-//      page template), describe every slider row in a static table of SliderRow and call
-//      addRows(table), call createStrips(n), describe every translated text in a static table
-//      of ControlText, and finish with finishSetUp().
-//   3. Override model() (the CKTVEQ shown), refresh(), and as needed applyScene(reload),
-//      graphBandChanged(i), onCommand(id) (buttons and lists), bandsShown(), rowBank().
-//      Call refreshRows() and refreshStrips() from refresh(); use eqReset(), toggleEqBypass(),
-//      togglePolarity() and openCopyMenu() for the shared buttons.
-//   4. The main window creates the page once as a child of its tab area (CZELDlgDlg::
-//      createPanels) and calls refresh, applyLanguage and applyScene; it enables the page's
-//      button once the page exists.
+//   2. In the constructor, in template dialog units: createStrips(n); place<QGroupBox>,
+//      place<QLabel>(id, x, y, w, h) for frames and captions; placeButton(id, look, ...) and
+//      placeList(id, {items}, ...) for controls whose clicks and choices reach onCommand(id);
+//      addRow(row, sliderRect, labelRect) for each entry of a static SliderRow table (the row
+//      names its store field per bank, range, LabelKind, step, offset and unit, so one handler
+//      serves every slider). Finish with finishSetUp(texts), texts being a static table of
+//      ControlText (group titles, captions, button texts by id in both languages).
+//   3. Override model() (the CKTVEQ shown) and refresh(); as needed rowBank() (channel A/B or
+//      scene bank), bandsShown(), applyScene(reload), graphBandChanged(i), refreshMuteSolo()
+//      and onCommand(id). refresh() calls refreshStrips() and refreshRows(); the shared buttons
+//      use eqReset(), toggleEqBypass(), togglePolarity() and openCopyMenu(). Records that have
+//      a Dance copy are looked up through SceneBank.h only; the main window's mute, solo and
+//      commands through g_pPanelHost (PanelHost.h).
+//   4. Create the page in CZELDlgDlg::createPanels() in its slot; its page button is enabled
+//      from then on, and the main window calls refresh, applyLanguage and applyScene.
 // Every control writes the store through storeWrite; pages never build device frames.
 #pragma once
 
 #include "gui/MessageWindow.h"
 #include "gui/pages/EditStatic.h"
+#include "gui/widgets/BitmapButton.h"
 
 #include <QWidget>
 
@@ -33,7 +38,6 @@ class QComboBox;
 
 namespace zel {
 
-class CBitmapButton;
 class CBitmapSlider;
 class CFilter;
 class CFilterDlg;
@@ -129,7 +133,7 @@ protected:
     }
     void placeControl(QWidget* c, int id, int x, int y, int w, int h);
     // A bitmap button whose clicks reach onCommand(id).
-    CBitmapButton* placeButton(int id, int look, int x, int y, int w, int h);
+    CBitmapButton* placeButton(int id, CBitmapButton::Look look, int x, int y, int w, int h);
     // A drop-down list with fixed entries whose choices reach onCommand(id).
     QComboBox* placeList(int id, std::initializer_list<const char*> items, int x, int y, int w);
     // Slider and label of a row at the template places given; the caption is a text entry.
