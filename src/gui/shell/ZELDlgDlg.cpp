@@ -135,7 +135,7 @@ CZELDlgDlg::CZELDlgDlg(CConnectionController::PortLister lister) {
     createControls();
     createPanels();
 
-    // Set-up 6: master levels, scene buttons, then the graph in its set-up order.
+    // Controls in line with the store, then the graph: measure, size the models, first view.
     RefreshMasterLevels();
     ApplySceneButtons(false);
     m_graph->measure();
@@ -143,7 +143,7 @@ CZELDlgDlg::CZELDlgDlg(CConnectionController::PortLister lister) {
     m_graph->selectView(0);
     m_graph->setNotifyWindow(this);
 
-    // Start-up steps 8..13: the first page, the pointers, the mode folder, the title, the port
+    // The first page, the pointers, the mode folder, the title, the port
     // search and the stored language - the posted ones run after the window appears.
     post(WM_SELECT_PAGE, 0, -1);
     g_pEqGraph = m_graph;
