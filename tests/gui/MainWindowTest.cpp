@@ -11,6 +11,7 @@
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/BitmapSlider.h"
 #include "gui/widgets/NumEdit.h"
+#include "link/Command.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
 #include "modes/ModePaths.h"
@@ -256,6 +257,20 @@ TEST_F(MainWindowTest, LanguageSwitchSetsEveryTextAndTheMenuCaptionFollowsTheSys
     EXPECT_EQ(UserSettings::readDword(kLanguageKey, kLanguageValue), 1u);
     EXPECT_EQ(window->menuAction(ID_LINK_CONNECT)->text(), QString::fromUtf8("连接"));
     EXPECT_EQ(button(CZELDlgDlg::IdCopy)->text(), QString::fromUtf8("拷贝"));
+}
+
+TEST_F(MainWindowTest, LanguageSwitchKeepsTheLinkStateOfTheTitle) {
+    // A port open and being synchronised: the title says so in either language.
+    window->controller().ShowLinkState(1, 1);
+    g_bConnected = 1;
+    window->ToggleLanguage();
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("ZEL软件V1.2.9----等待同步数据"));
+    window->ToggleLanguage();
+    EXPECT_EQ(window->windowTitle(), QString("ZEL V1.2.9----Waiting for synchronization data"));
+    g_bConnected = 0;
+    window->controller().ShowLinkState(-1, 0);
+    window->ToggleLanguage();
+    EXPECT_EQ(window->windowTitle(), QString::fromUtf8("ZEL软件V1.2.9----状态：离线"));
 }
 
 TEST_F(MainWindowTest, HotkeyHelpShowsTheTextOfTheLanguageWithOkOnly) {

@@ -540,7 +540,20 @@ void CZELDlgDlg::ApplyLanguage() {
     for (int slot : kLanguageOrder)
         if (CPanelDlg* p = m_panels[static_cast<std::size_t>(slot)])
             p->applyLanguage();
-    m_controller->ShowLinkState(-1, m_controller->searchArmed() ? 0 : g_bConnected.load());
+    // The title keeps the link state it shows, now in this language. Deriving it from the open
+    // port alone would claim On-Line while a port is still being probed or synchronised.
+    int state = -1;
+    int online = g_bConnected.load();
+    const std::string shown = windowTitle().toStdString();
+    for (const int s : {-1, 1, 2})
+        for (const int o : {0, 1})
+            for (const bool chinese : {false, true})
+                if (const char* t = CConnectionController::linkTitle(s, o, chinese);
+                    t != nullptr && shown == t) {
+                    state = o != 0 ? s : -1;
+                    online = o;
+                }
+    m_controller->ShowLinkState(state, m_controller->searchArmed() ? 0 : online);
     menuBar()->update();
     update();
 }
