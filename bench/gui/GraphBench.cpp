@@ -1,6 +1,9 @@
 // EQ graph costs at main-window size: a whole frame drawn from scratch and from the cached
 // layers, with and without the bypass text, and one step of a band drag (the filter's
 // recompute and the plot's redraw), on the microphone block with all its filters.
+#include "OffscreenApp.h"
+
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
 #include "gui/eq/FStatic.h"
 #include "model/Defaults.h"
@@ -25,24 +28,11 @@ constexpr int kMicBlock = 1;
 constexpr int kMicFirstBand = 10; // eqBand of microphone A
 constexpr int kDraggedBand = 5;
 
-QApplication& application() {
-    static int argc = 1;
-    static char name[] = "gui_bench";
-    static char* argv[] = {name, nullptr};
-    static QApplication* app = [] {
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        return new QApplication(argc, argv);
-    }();
-    return *app;
-}
-
 // Microphone A shaped by all twenty bands and a high-pass filter, band 5 emphasised.
 CFStatic& graph() {
     static std::unique_ptr<CFStatic> view = [] {
-        application();
-        installCurveModels();
-        initDefaults();
+        offscreenApplication();
+        startUp();
         liveParams.scene = 1;
         for (int k = 0; k < 20; ++k) {
             EqBand& b = liveParams.eqBand[kMicFirstBand + k];

@@ -2,6 +2,7 @@
 // the emphasised band, on the real curve models.
 #include "GuiTestEnv.h"
 
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
 #include "eq/Geometry.h"
 #include "gui/DialogUnits.h"
@@ -30,7 +31,7 @@ namespace {
 class GraphTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        installCurveModels();
+        startUp();
         initDefaults();
         liveParams.scene = 1;
         window.resize(dialogRect(15, 183, 871, 203).size());

@@ -5,8 +5,7 @@
 #include "Inputs.h"
 #include "JsonOutput.h"
 #include "LinkSession.h"
-#include "eq/CurveModels.h"
-#include "model/Defaults.h"
+#include "app/Startup.h"
 #include "modes/ModeDiff.h"
 
 #include <nlohmann/json.hpp>
@@ -69,8 +68,7 @@ int runDiff(const ZelctlOptions& options, std::FILE* out) {
             return fail(kDiffTrouble, error);
     }
     if (deviceA || deviceB) {
-        installCurveModels();
-        initDefaults();
+        startUp();
         CLinkSession session(options.verbose);
         if (!session.connect(options.port, kConnectLimit))
             return fail(kDiffTrouble, session.error());

@@ -3,8 +3,8 @@
 
 #include "Inputs.h"
 #include "JsonOutput.h"
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
-#include "model/Defaults.h"
 #include "model/FieldTable.h"
 #include "modes/ModeFile.h"
 
@@ -55,8 +55,7 @@ int runCurve(const ZelctlOptions& options, std::FILE* out) {
         return fail(kExitUsage, error);
 
     // The curve models live on the live store; this process has no other use for it.
-    installCurveModels();
-    initDefaults();
+    startUp();
     std::memcpy(reinterpret_cast<std::uint8_t*>(&liveParams) + kModeStoreFirstByte,
                 reinterpret_cast<const std::uint8_t*>(&file) + kModeStoreFirstByte,
                 kModePayloadSize);

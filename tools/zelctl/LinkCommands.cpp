@@ -5,8 +5,7 @@
 #include "Inputs.h"
 #include "JsonOutput.h"
 #include "LinkSession.h"
-#include "eq/CurveModels.h"
-#include "model/Defaults.h"
+#include "app/Startup.h"
 #include "modes/ModeFile.h"
 #include "modes/ModeLibrary.h"
 #include "modes/ModePaths.h"
@@ -44,8 +43,7 @@ public:
 
 // The curve models are built so a mode load re-attaches them exactly as in the program.
 void startStore() {
-    installCurveModels();
-    initDefaults();
+    startUp();
 }
 
 int uploadMode(CLinkSession& session, const std::string& file, int part, bool showProgress,

@@ -2,6 +2,7 @@
 // the EQ graph on several blocks to PNG files, at 100 % and 200 %, without a display.
 // Usage: zel-shot [output folder [subject ...]]; a subject is the start of a file name
 // ("graph", "strips", "bitmap-146"), and without one every subject is rendered.
+#include "app/Startup.h"
 #include "eq/CurveModels.h"
 #include "eq/Filter.h"
 #include "gui/DialogUnits.h"
@@ -9,9 +10,13 @@
 #include "gui/WidgetShot.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/FilterDlg.h"
+#include "gui/pages/PanelDlg.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
+#include "gui/shell/AboutDlg.h"
+#include "gui/shell/HelpDlg.h"
+#include "gui/shell/ZELDlgDlg.h"
 #include "gui/widgets/BitmapSlider.h"
 #include "gui/widgets/DropListButton.h"
 #include "gui/widgets/FontLabel.h"
@@ -26,6 +31,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <QTemporaryDir>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -299,6 +305,31 @@ bool save(QWidget& w, const QString& path, qreal scale) {
     return true;
 }
 
+// The whole main window on the music page, off-line, with the music EQ shaped, levels up and
+// band 8 selected, in one language.
+bool saveMainWindow(const QString& path, qreal scale, bool chinese) {
+    initDefaults();
+    musicShaped();
+    std::fill(std::begin(liveParams.eqBypass), std::end(liveParams.eqBypass), 0);
+    liveParams.compressor[0] = CompressorParams{24, 6, 2, 10};
+    liveParams.noiseGate[0] = NoiseGateParams{12, 4, 3, 0};
+    liveParams.musicInputPort = 3;
+    liveParams.musicInputGain = 1;
+    const std::uint8_t levels[3] = {56, 42, 0};
+    for (int g = 0; g < 3; ++g)
+        setMasterVolume(g, levels[g]);
+    // No port list: the window stays off-line and never opens a device.
+    CZELDlgDlg window([](std::vector<SerialPortInfo>&) {});
+    QCoreApplication::sendPostedEvents();
+    g_bChinese = chinese ? 1 : 0;
+    window.ApplyLanguage();
+    window.RefreshFromStore();
+    if (CPanelDlg* music = window.panelOfPage(0))
+        music->selectBand(7);
+    window.setFocus();
+    return save(window, path, scale);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -318,12 +349,14 @@ int main(int argc, char** argv) {
                 return true;
         return false;
     };
+    // The main window reads and creates the stored language; keep that away from the user's.
+    QTemporaryDir settings;
+    qputenv("XDG_CONFIG_HOME", settings.path().toLocal8Bit());
     bool ok = true;
     const auto widgets = gallery();
     const auto strips = stripRow();
 
-    installCurveModels();
-    initDefaults();
+    startUp();
     CFStatic eqGraph;
     eqGraph.resize(dialogRect(15, 183, 871, 203).size());
     eqGraph.measure();
@@ -348,6 +381,23 @@ int main(int argc, char** argv) {
                 continue;
             prepareGraph(eqGraph, subject);
             ok &= save(eqGraph, out + QLatin1Char('/') + name + suffix, scale);
+        }
+        for (const bool chinese : {false, true}) {
+            const QString name = chinese ? QStringLiteral("main-cn") : QStringLiteral("main-en");
+            if (wanted(name))
+                ok &= saveMainWindow(out + QLatin1Char('/') + name + suffix, scale, chinese);
+        }
+        for (const bool chinese : {false, true}) {
+            const QString name = chinese ? QStringLiteral("help-cn") : QStringLiteral("help-en");
+            if (!wanted(name))
+                continue;
+            g_bChinese = chinese ? 1 : 0;
+            CHelpDlg help;
+            ok &= save(help, out + QLatin1Char('/') + name + suffix, scale);
+        }
+        if (wanted(QStringLiteral("about"))) {
+            CAboutDlg about;
+            ok &= save(about, out + QStringLiteral("/about") + suffix, scale);
         }
         for (const BitmapArt& art : bitmapArt()) {
             const QString name = QStringLiteral("bitmap-%1").arg(art.id);

@@ -1,0 +1,21 @@
+// SceneBank: which store records a page edits for the music scene in force. The one place in
+// the pages that knows which fields have a Dance copy and where that copy lives.
+#pragma once
+
+#include "model/DeviceParams.h"
+
+namespace zel {
+
+// The bank the pages edit: 0 the Singing records, 1 the Dance copies, -1 while the scene is
+// Auto (scene-dependent controls are locked then).
+int sceneBank();
+
+// The first band record of EQ block blockId (EqBlockId) in that bank. Blocks without a Dance
+// copy, and bank -1, give the Singing records.
+EqBand* bankBands(int blockId, int bank);
+// Crossover record filter[filterIndex] in that bank.
+FilterParams* bankFilter(int filterIndex, int bank);
+// The EQ bypass flag of block blockId in that bank.
+std::uint8_t* bankEqBypass(int blockId, int bank);
+
+} // namespace zel
