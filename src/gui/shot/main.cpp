@@ -342,9 +342,9 @@ void micShaped() {
 // Echo A with both EQs shaped, its filters, levels and delays set.
 void echoPageShaped() {
     echoShaped();
-    setCrossover(5, 96, 0);   // high-pass 120 Hz
-    setCrossover(9, 330, 0);  // low-pass
-    setCrossover(11, 320, 0); // high-damp
+    setCrossover(5, 96, 0);   // high-pass 123 Hz
+    setCrossover(9, 330, 0);  // low-pass 11.1 kHz
+    setCrossover(11, 320, 0); // high-damp 9150 Hz
     liveParams.byteParam[2] = 70;
     liveParams.byteParam[3] = 85;
     liveParams.phase[1] = 0;
