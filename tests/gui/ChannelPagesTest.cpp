@@ -22,10 +22,14 @@
 #include "model/FieldTable.h"
 #include "model/Globals.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QLabel>
+#include <QMenu>
 #include <QTest>
+#include <QTimer>
 
 #include <cstring>
 #include <string>
@@ -549,6 +553,63 @@ TEST_F(ChannelPagesTest, TextsOfBothLanguagesAsTheProcessorsUsersKnowThem) {
             EXPECT_EQ(textOf(findControl(panel(c.page), c.id)),
                       QString::fromUtf8(chinese ? c.cn : c.en))
                 << c.id;
+    }
+}
+
+// COPY opens the two directions below the button in the current language; the first one
+// chosen copies A onto B.
+TEST_F(ChannelPagesTest, CopyButtonOffersBothDirectionsInTheCurrentLanguage) {
+    struct Case {
+        int page;
+        int copyId;
+        const char* en[2];
+        const char* cn[2];
+        const std::uint8_t* a; // a field of channel A and its twin of B
+        const std::uint8_t* b;
+    };
+    const Case cases[] = {
+        {1,
+         CMicDlg::IdCopy,
+         {"MicA->MicB", "MicB->MicA"},
+         {"话筒A->话筒B", "话筒B->话筒A"},
+         &liveParams.fbeMode[0],
+         &liveParams.fbeMode[1]},
+        {5,
+         CEchoDlg::IdCopy,
+         {"EchoA->EchoB", "EchoB->EchoA"},
+         {"回声A->回声B", "回声B->回声A"},
+         &liveParams.byteParam[0],
+         &liveParams.byteParam[1]},
+        {3,
+         CRevDlg::IdCopy,
+         {"RevA->RevB", "RevB->RevA"},
+         {"混响A->混响B", "混响B->混响A"},
+         &liveParams.byteParam[4],
+         &liveParams.byteParam[8]},
+    };
+    for (const Case& c : cases) {
+        scramble();
+        ASSERT_NE(*c.a, *c.b);
+        show(c.page);
+        for (const bool chinese : {true, false}) {
+            g_bChinese = chinese ? 1 : 0;
+            window->ApplyLanguage();
+            QStringList texts;
+            QTimer::singleShot(0, [&] {
+                auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+                ASSERT_NE(menu, nullptr);
+                for (QAction* a : menu->actions())
+                    texts << a->text();
+                // English: choose the first item; Chinese: leave the menu.
+                if (!chinese)
+                    QTest::keyClick(menu, Qt::Key_Down);
+                QTest::keyClick(menu, chinese ? Qt::Key_Escape : Qt::Key_Return);
+            });
+            click(panel(c.page), c.copyId);
+            const char* const* want = chinese ? c.cn : c.en;
+            EXPECT_EQ(texts, (QStringList{QString::fromUtf8(want[0]), QString::fromUtf8(want[1])}));
+            EXPECT_EQ(*c.a == *c.b, !chinese) << c.page;
+        }
     }
 }
 
