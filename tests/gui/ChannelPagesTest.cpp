@@ -343,6 +343,36 @@ TEST_F(ChannelPagesTest, PreAndPostButtonsSwitchTheStripsAndTheGraphView) {
     }
 }
 
+// Left and Right walk an entry through the bands on show: five on the pre-EQ, ten on the
+// post-EQ, twenty on the microphone page.
+TEST_F(ChannelPagesTest, ArrowKeysWrapOverTheBandsOnShow) {
+    struct Case {
+        int page;
+        bool postEq;
+        int from;
+        Qt::Key key;
+        int to;
+    };
+    const Case cases[] = {
+        {2, false, 0, Qt::Key_Left, 4},   {2, false, 4, Qt::Key_Right, 0},
+        {6, true, 0, Qt::Key_Left, 9},    {6, true, 4, Qt::Key_Right, 5},
+        {4, false, 19, Qt::Key_Right, 0},
+    };
+    for (const Case& c : cases) {
+        show(c.page);
+        CPanelDlg* page = panel(c.page);
+        if (auto* effect = dynamic_cast<CEffectDlg*>(page); effect && c.postEq)
+            click(page, effect->info().idPost);
+        CNumEdit* from = page->strip(c.from)->freqEdit();
+        from->setFocus();
+        from->setCursorPosition(c.key == Qt::Key_Left ? 0 : static_cast<int>(from->text().size()));
+        QTest::keyClick(from, c.key);
+        deliver();
+        EXPECT_TRUE(page->strip(c.to)->freqEdit()->hasFocus()) << c.page << " " << c.from;
+        EXPECT_EQ(page->selectedStrip(), page->strip(c.to)) << c.page << " " << c.from;
+    }
+}
+
 // Crossover rows write through the pre-EQ's filters whichever EQ is shown; the graph
 // emphasises the marker only while it shows the pre-EQ.
 TEST_F(ChannelPagesTest, CrossoverRowsFollowThePreEqWhileThePostEqIsShown) {

@@ -6,6 +6,7 @@
 #include "eq/Filter.h"
 #include "eq/KTVEQ.h"
 #include "gui/ControlId.h"
+#include "gui/pages/SceneBank.h"
 #include "gui/pages/StoreCopy.h"
 #include "gui/widgets/BitmapButton.h"
 #include "model/Globals.h"
@@ -124,13 +125,10 @@ void CEffectDlg::showEffect() {
 void CEffectDlg::copyEffect(int from, int to) {
     const auto f = static_cast<std::size_t>(from);
     const auto t = static_cast<std::size_t>(to);
-    const auto bypass = [](int block) { return sectionOfBlock(block); };
     copyEqBlock(m_info.postBlock[f], m_info.postBlock[t]);
-    storeCopy(liveParams.eqBypass[bypass(m_info.postBlock[t])],
-              liveParams.eqBypass[bypass(m_info.postBlock[f])]);
+    storeCopy(*bankEqBypass(m_info.postBlock[t], 0), *bankEqBypass(m_info.postBlock[f], 0));
     copyEqBlock(m_info.preBlock[f], m_info.preBlock[t]);
-    storeCopy(liveParams.eqBypass[bypass(m_info.preBlock[t])],
-              liveParams.eqBypass[bypass(m_info.preBlock[f])]);
+    storeCopy(*bankEqBypass(m_info.preBlock[t], 0), *bankEqBypass(m_info.preBlock[f], 0));
     CKTVEQ& source = curveModel(m_info.preBlock[f]);
     CKTVEQ& target = curveModel(m_info.preBlock[t]);
     copyXover(*source.highPass(), *target.highPass());
