@@ -328,11 +328,11 @@ bool saveMainWindow(const QString& path, qreal scale, bool chinese) {
     return save(window, path, scale);
 }
 
-// Microphone A: a 100 Hz high-pass, a low cut, presence, a notch, compressor and gate in use.
+// Microphone A: a 97 Hz high-pass, a low cut, presence, a notch, compressor and gate in use.
 void micShaped() {
-    setBand(11, 86, 200, 16);  // 150 Hz -4 dB
-    setBand(16, 250, 290, 20); // 2.5 kHz +5 dB
-    setBand(19, 290, 150, 60); // 4 kHz narrow cut
+    setBand(11, 86, 200, 16);  // 103 Hz -4 dB
+    setBand(16, 250, 290, 20); // 2420 Hz +5 dB
+    setBand(19, 290, 150, 60); // 5240 Hz narrow cut
     setCrossover(1, 84, 1);
     liveParams.fbeMode[0] = 2;
     liveParams.compressor[1] = CompressorParams{28, 5, 3, 12};
