@@ -8,6 +8,7 @@
 #include "eq/SceneCopy.h"
 #include "gui/ControlId.h"
 #include "gui/eq/FilterDlg.h"
+#include "gui/pages/DynamicsRows.h"
 #include "gui/pages/StoreCopy.h"
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/DropListButton.h"
@@ -47,22 +48,8 @@ const SliderRow kHighPassRow{CMicDlg::IdHighPassSlider,
                              nullptr};
 
 // compressor[1] and noiseGate[1] belong to microphone A, [2] to B.
-const std::array<SliderRow, 7> kDynamicsRows = {{
-    {3121, 3106, 0, 34, kLabelInt, 1, 34, "dB", Target::Byte,
-     [](int ch) { return &liveParams.compressor[1 + ch].threshold; }, nullptr},
-    {3122, 3108, 0, 15, kLabelAttackTime, 1, 0, "ms", Target::Byte,
-     [](int ch) { return &liveParams.compressor[1 + ch].attack; }, nullptr},
-    {3123, 3110, 0, 7, kLabelCompRelease, 1, 0, nullptr, Target::Byte,
-     [](int ch) { return &liveParams.compressor[1 + ch].release; }, nullptr},
-    {3124, 3112, 0, 40, kLabelRatio, 1, 0, nullptr, Target::Byte,
-     [](int ch) { return &liveParams.compressor[1 + ch].ratio; }, nullptr},
-    {3125, 3115, 0, 60, kLabelInt, 1, 90, "dB", Target::Byte,
-     [](int ch) { return &liveParams.noiseGate[1 + ch].threshold; }, nullptr},
-    {3126, 3117, 0, 15, kLabelAttackTime, 1, 0, "ms", Target::Byte,
-     [](int ch) { return &liveParams.noiseGate[1 + ch].attack; }, nullptr},
-    {3127, 3119, 0, 7, kLabelGateRelease, 1, 0, nullptr, Target::Byte,
-     [](int ch) { return &liveParams.noiseGate[1 + ch].release; }, nullptr},
-}};
+const std::array<SliderRow, 7> kDynamicsRows = dynamicsRows<1>(
+    {{3121, 3122, 3123, 3124, 3125, 3126, 3127}, {3106, 3108, 3110, 3112, 3115, 3117, 3119}});
 // Caption id of each dynamics row, in the order above.
 constexpr std::array<int, 7> kDynamicsCaptions = {3105, 3107, 3109, 3111, 3114, 3116, 3118};
 
