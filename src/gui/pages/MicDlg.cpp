@@ -53,7 +53,7 @@ const std::array<SliderRow, 7> kDynamicsRows = dynamicsRows<1>(
 // Caption id of each dynamics row, in the order above.
 constexpr std::array<int, 7> kDynamicsCaptions = {3105, 3107, 3109, 3111, 3114, 3116, 3118};
 
-const std::array<ControlText, 15> kTexts = {{
+const ControlText kTexts[] = {
     {CMicDlg::IdEqReset, "EQ 重置", "EQ RESET"},
     {CMicDlg::IdEqBypass, "EQ BYPASS", "EQ BYPASS"},
     {CMicDlg::IdCopy, "拷贝", "COPY"},
@@ -68,7 +68,7 @@ const std::array<ControlText, 15> kTexts = {{
     {3114, "启动电平", "Attack Level"},
     {3116, "启动时间", "Attack Time"},
     {3118, "释放时间", "Release Time"},
-}};
+};
 
 constexpr int kText = static_cast<int>(CBitmapButton::Look::Text);
 
