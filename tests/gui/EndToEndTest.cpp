@@ -1,11 +1,15 @@
 // The desktop program against zel-sim on a pseudo-terminal: the main window goes on-line by
-// itself, and a hotkey, slider drags on the master strip and on the music page and a scene
-// button all reach the simulator's parameter set.
+// itself, and a hotkey, slider drags on the master strip and on the pages, a scene button and
+// a channel copy all reach the simulator's parameter set.
 #include "GuiTestEnv.h"
 #include "MainWindowFixture.h"
 #include "SimProcess.h"
 
+#include "gui/ControlId.h"
+#include "gui/pages/EchoDlg.h"
+#include "gui/pages/MicDlg.h"
 #include "gui/pages/PanelDlg.h"
+#include "gui/pages/RevDlg.h"
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/BitmapSlider.h"
 #include "link/FrameRecord.h"
@@ -110,6 +114,47 @@ TEST_F(EndToEndTest, EditsInTheWindowReachTheProcessor) {
     EXPECT_EQ(state.masterVolume[0], music + 1);
     EXPECT_EQ(state.scene, 2);
     EXPECT_EQ(window->windowTitle(), kOnLine);
+}
+
+// An edit on the microphone, echo and reverb pages and a copy between the microphones.
+TEST_F(EndToEndTest, EditsAndACopyOnTheMicrophoneEchoAndReverbPagesReachTheProcessor) {
+    SimProcess device("zel-e2e-pages", {});
+    open(device);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->windowTitle() == kOnLine && idle(); }, 5000))
+        << window->windowTitle().toStdString();
+    auto showPage = [&](int page) {
+        QTest::mouseClick(window->button(CZELDlgDlg::IdFirstPageButton + page), Qt::LeftButton);
+        QApplication::processEvents();
+    };
+
+    showPage(1); // MIC-A: the compressor threshold
+    CPanelDlg* mic = window->panelOfPage(1);
+    const int threshold = liveParams.compressor[1].threshold;
+    drag(mic->slider(3121), 50);
+    EXPECT_NE(liveParams.compressor[1].threshold, threshold);
+    // COPY, MicA->MicB, as the menu chooses it.
+    static_cast<CMicDlg*>(mic)->onCommand(CPanelDlg::IdCopyItemAToB);
+    EXPECT_EQ(liveParams.compressor[2].threshold, liveParams.compressor[1].threshold);
+
+    showPage(2); // ECHO-A: the delay, with the post-EQ on show
+    CPanelDlg* echo = window->panelOfPage(2);
+    QTest::mouseClick(qobject_cast<CBitmapButton*>(findControl(echo, CEchoDlg::IdPostEq)),
+                      Qt::LeftButton);
+    const int delay = liveParams.timeParam[1];
+    drag(echo->slider(3236), 60);
+    EXPECT_NE(liveParams.timeParam[1], delay);
+
+    showPage(6); // REV-B: the reverb time
+    CPanelDlg* rev = window->panelOfPage(6);
+    const int time = liveParams.timeParam[13];
+    drag(rev->slider(CRevDlg::IdTimeSlider), 40);
+    EXPECT_NE(liveParams.timeParam[13], time);
+
+    ASSERT_TRUE(QTest::qWaitFor([&] { return idle(); }, 5000));
+    const DeviceParams state = device.state();
+    EXPECT_EQ(differingFields(state, liveParams), std::vector<std::string>{});
+    EXPECT_EQ(state.compressor[2].threshold, liveParams.compressor[1].threshold);
+    EXPECT_EQ(state.timeParam[13], rev->slider(CRevDlg::IdTimeSlider)->getPos());
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "eq/KTVEQ.h"
 #include "gui/ControlId.h"
 #include "gui/eq/FilterDlg.h"
+#include "gui/pages/DynamicsRows.h"
 #include "gui/pages/SceneBank.h"
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/BitmapSlider.h"
@@ -40,22 +41,8 @@ const SliderRow kHighPassRow{CMusicDlg::IdHighPassSlider,
                              nullptr,
                              nullptr};
 
-const std::array<SliderRow, 7> kDynamicsRows = {{
-    {3031, 3014, 0, 34, kLabelInt, 1, 34, "dB", Target::Byte,
-     [](int) { return &liveParams.compressor[0].threshold; }, nullptr},
-    {3032, 3016, 0, 15, kLabelAttackTime, 1, 0, "ms", Target::Byte,
-     [](int) { return &liveParams.compressor[0].attack; }, nullptr},
-    {3034, 3018, 0, 7, kLabelCompRelease, 1, 0, nullptr, Target::Byte,
-     [](int) { return &liveParams.compressor[0].release; }, nullptr},
-    {3033, 3020, 0, 40, kLabelRatio, 1, 0, nullptr, Target::Byte,
-     [](int) { return &liveParams.compressor[0].ratio; }, nullptr},
-    {3035, 3022, 0, 60, kLabelInt, 1, 90, "dB", Target::Byte,
-     [](int) { return &liveParams.noiseGate[0].threshold; }, nullptr},
-    {3036, 3024, 0, 15, kLabelAttackTime, 1, 0, "ms", Target::Byte,
-     [](int) { return &liveParams.noiseGate[0].attack; }, nullptr},
-    {3037, 3026, 0, 7, kLabelGateRelease, 1, 0, nullptr, Target::Byte,
-     [](int) { return &liveParams.noiseGate[0].release; }, nullptr},
-}};
+const std::array<SliderRow, 7> kDynamicsRows = dynamicsRows<0>(
+    {{3031, 3032, 3034, 3033, 3035, 3036, 3037}, {3014, 3016, 3018, 3020, 3022, 3024, 3026}});
 // Caption id of each dynamics row, in the order above.
 constexpr std::array<int, 7> kDynamicsCaptions = {3013, 3015, 3017, 3019, 3021, 3023, 3025};
 

@@ -15,6 +15,7 @@
 #include "gui/eq/FilterDlg.h"
 #include "gui/eq/GraphRedrawTarget.h"
 #include "gui/pages/SceneBank.h"
+#include "gui/pages/StoreCopy.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/BitmapSlider.h"
@@ -28,6 +29,8 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
+
+#include <cassert>
 
 namespace zel {
 
@@ -140,13 +143,13 @@ int CPanelDlg::rowValue(const SliderRow& row) const {
     case SliderRow::Target::Word:
         return storeRead(*row.wordField(rowBank()));
     case SliderRow::Target::HighPassFreq:
-        return storeRead(model().highPass()->xover()->freq);
+        return storeRead(xoverModel().highPass()->xover()->freq);
     case SliderRow::Target::LowPassFreq:
-        return storeRead(model().lowPass()->xover()->freq);
+        return storeRead(xoverModel().lowPass()->xover()->freq);
     case SliderRow::Target::HighPassUserQ:
-        return storeRead(model().highPass()->xover()->userQ);
+        return storeRead(xoverModel().highPass()->xover()->userQ);
     case SliderRow::Target::LowPassUserQ:
-        return storeRead(model().lowPass()->xover()->userQ);
+        return storeRead(xoverModel().lowPass()->xover()->userQ);
     }
     return 0;
 }
@@ -180,19 +183,21 @@ void CPanelDlg::onValueSlider(int sliderId) {
             storeWrite(*row.wordField(rowBank()), static_cast<std::uint16_t>(pos));
             return;
         }
-        // A crossover row writes through its filter, so the curve follows.
-        const CKTVEQ& eq = model();
+        // A crossover row writes through its filter, so the curve follows. Its marker is
+        // emphasised only while the graph shows the model that holds it.
+        const CKTVEQ& eq = xoverModel();
+        const bool shown = &eq == &model();
         switch (row.target) {
         case SliderRow::Target::Byte:
         case SliderRow::Target::Word:
             return;
         case SliderRow::Target::HighPassFreq:
             eq.highPass()->setXoverFreqIndex(pos);
-            graphRedraw(eq.bandCount(), false);
+            graphRedraw(shown ? eq.bandCount() : -1, false);
             return;
         case SliderRow::Target::HighPassUserQ:
             eq.highPass()->setUserQIndex(pos);
-            graphRedraw(eq.bandCount(), false);
+            graphRedraw(shown ? eq.bandCount() : -1, false);
             return;
         case SliderRow::Target::LowPassFreq:
         case SliderRow::Target::LowPassUserQ: {
@@ -201,7 +206,7 @@ void CPanelDlg::onValueSlider(int sliderId) {
                 lpf->setXoverFreqIndex(pos);
             else
                 lpf->setUserQIndex(pos);
-            graphRedraw(eq.bandCount() + (eq.hasHighPass() ? 1 : 0), false);
+            graphRedraw(shown ? eq.bandCount() + (eq.hasHighPass() ? 1 : 0) : -1, false);
             return;
         }
         }
@@ -302,6 +307,23 @@ void CPanelDlg::openCopyMenu(QWidget& button, const char* aToB, const char* bToA
         onCommand(IdCopyItemAToB);
     else if (chosen == second)
         onCommand(IdCopyItemBToA);
+}
+
+void CPanelDlg::copyEqBlock(int from, int to) {
+    const int count = kEqSections[sectionOfBlock(to)].bandCount;
+    assert(kEqSections[sectionOfBlock(from)].bandCount == count);
+    const EqBand* source = bankBands(from, 0);
+    EqBand* target = bankBands(to, 0);
+    CKTVEQ& eq = curveModel(to);
+    for (int k = 0; k < count; ++k) {
+        storeCopy(target[k], source[k]);
+        eq.filterAt(k)->bindBand(&target[k]);
+    }
+}
+
+void CPanelDlg::copyXover(const CFilter& from, CFilter& to) {
+    storeCopy(*to.xover(), *from.xover());
+    to.bindXover(to.xover());
 }
 
 void CPanelDlg::graphRedraw(int highlight, bool dropSelection) {

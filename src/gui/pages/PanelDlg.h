@@ -102,6 +102,9 @@ public:
 
     // The EQ model the strips and the graph show now.
     virtual CKTVEQ& model() const = 0;
+    // The model whose high-pass and low-pass filters the crossover rows edit; differs from
+    // model() where a page shows an EQ without crossovers beside one with them.
+    virtual CKTVEQ& xoverModel() const { return model(); }
     // Bands shown now (the strips in use).
     virtual int bandsShown() const { return static_cast<int>(m_strips.size()); }
     // The bank rows read and write: the channel (0 A, 1 B) or the scene bank (0, 1).
@@ -164,6 +167,13 @@ protected:
     // Opens the copy pop-up below `button` with items 132 and 133; the choice goes to
     // onCommand(132 or 133).
     void openCopyMenu(QWidget& button, const char* aToB, const char* bToA);
+
+    // Copies the bands of block `from` onto those of block `to` (blocks of one bank, with the
+    // same band count) and re-attaches `to`'s band filters to its records, so its curve
+    // follows.
+    static void copyEqBlock(int from, int to);
+    // Copies a crossover record onto another and re-attaches the target's filter to it.
+    static void copyXover(const CFilter& from, CFilter& to);
 
     // The graph, when the main window has one.
     static void graphRedraw(int highlight, bool dropSelection);

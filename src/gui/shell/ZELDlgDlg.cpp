@@ -9,9 +9,12 @@
 #include "gui/KeyRules.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/GraphRedrawTarget.h"
+#include "gui/pages/EchoDlg.h"
 #include "gui/pages/EditStatic.h"
+#include "gui/pages/MicDlg.h"
 #include "gui/pages/MusicDlg.h"
 #include "gui/pages/PanelDlg.h"
+#include "gui/pages/RevDlg.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/shell/AboutDlg.h"
 #include "gui/shell/HelpDlg.h"
@@ -269,6 +272,9 @@ void CZELDlgDlg::createControls() {
 void CZELDlgDlg::createPanels() {
     // One line per page class; a page button stays disabled until its panel exists.
     m_panels[0] = new CMusicDlg(m_tabArea);
+    m_panels[1] = new CMicDlg(m_tabArea);
+    m_panels[2] = new CEchoDlg(m_tabArea);
+    m_panels[3] = new CRevDlg(m_tabArea);
     for (CPanelDlg* p : m_panels) {
         if (!p)
             continue;

@@ -10,6 +10,7 @@
 #include "gui/WidgetShot.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/FilterDlg.h"
+#include "gui/pages/EffectDlg.h"
 #include "gui/pages/PanelDlg.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
@@ -330,6 +331,79 @@ bool saveMainWindow(const QString& path, qreal scale, bool chinese) {
     return save(window, path, scale);
 }
 
+// Microphone A: a 97 Hz high-pass, a low cut, presence, a notch, compressor and gate in use.
+void micShaped() {
+    setBand(11, 86, 200, 16);  // 103 Hz -4 dB
+    setBand(16, 250, 290, 20); // 2420 Hz +5 dB
+    setBand(19, 290, 150, 60); // 5240 Hz narrow cut
+    setCrossover(1, 84, 1);
+    liveParams.fbeMode[0] = 2;
+    liveParams.compressor[1] = CompressorParams{28, 5, 3, 12};
+    liveParams.noiseGate[1] = NoiseGateParams{10, 2, 4, 0};
+}
+
+// Echo A with both EQs shaped, its filters, levels and delays set.
+void echoPageShaped() {
+    echoShaped();
+    setCrossover(5, 96, 0);   // high-pass 123 Hz
+    setCrossover(9, 330, 0);  // low-pass 11.1 kHz
+    setCrossover(11, 320, 0); // high-damp 9150 Hz
+    liveParams.byteParam[2] = 70;
+    liveParams.byteParam[3] = 85;
+    liveParams.phase[1] = 0;
+    liveParams.timeParam[0] = 12;
+    liveParams.timeParam[1] = 110;
+    liveParams.byteParam[0] = 45;
+    liveParams.byteParam[30] = 10;
+    liveParams.byteParam[32] = 62;
+}
+
+// Reverb B: a pre-EQ cut, a bright post-EQ, a long reverb time.
+void revBShaped() {
+    const int gains[5] = {220, 250, 200, 240, 280};
+    for (int k = 0; k < 5; ++k)
+        liveParams.eqBand[65 + k].gain = static_cast<std::uint16_t>(gains[k]);
+    setCrossover(8, 120, 0);
+    setCrossover(13, 340, 0);
+    liveParams.byteParam[8] = 60;
+    liveParams.phase[7] = 0;
+    liveParams.timeParam[12] = 20;
+    liveParams.timeParam[13] = 40;
+}
+
+// The main window on one of the microphone, echo and reverb pages.
+struct PageSubject {
+    const char* name;
+    int page;
+    bool postEq;
+    void (*setUp)();
+};
+
+const PageSubject pageSubjects[] = {
+    {"page-mic-a", 1, false, micShaped},
+    {"page-echo-a-pre", 2, false, echoPageShaped},
+    {"page-echo-a-post", 2, true, echoPageShaped},
+    {"page-rev-b", 6, false, revBShaped},
+};
+
+bool savePage(const QString& path, qreal scale, bool chinese, const PageSubject& subject) {
+    initDefaults();
+    std::fill(std::begin(liveParams.eqBypass), std::end(liveParams.eqBypass), 0);
+    subject.setUp();
+    for (int block = 0; block < kEqBlockCount; ++block)
+        attachBlock(block, false);
+    CZELDlgDlg window([](std::vector<SerialPortInfo>&) {});
+    QCoreApplication::sendPostedEvents();
+    g_bChinese = chinese ? 1 : 0;
+    window.ApplyLanguage();
+    window.send(WM_SELECT_PAGE, static_cast<WPARAM>(subject.page), 0);
+    if (subject.postEq)
+        if (auto* effect = dynamic_cast<CEffectDlg*>(window.panelOfPage(subject.page)))
+            effect->onCommand(effect->info().idPost);
+    window.setFocus();
+    return save(window, path, scale);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -399,6 +473,13 @@ int main(int argc, char** argv) {
             CAboutDlg about;
             ok &= save(about, out + QStringLiteral("/about") + suffix, scale);
         }
+        for (const PageSubject& subject : pageSubjects)
+            for (const bool chinese : {false, true}) {
+                const QString name = QString::fromLatin1(subject.name) +
+                                     (chinese ? QStringLiteral("-cn") : QStringLiteral("-en"));
+                if (wanted(name))
+                    ok &= savePage(out + QLatin1Char('/') + name + suffix, scale, chinese, subject);
+            }
         for (const BitmapArt& art : bitmapArt()) {
             const QString name = QStringLiteral("bitmap-%1").arg(art.id);
             if (!wanted(name))
