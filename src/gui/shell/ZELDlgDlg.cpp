@@ -19,6 +19,7 @@
 #include "gui/widgets/BitmapSlider.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
+#include "model/MasterLimit.h"
 #include "model/StoreWrite.h"
 #include "modes/ModePaths.h"
 #include "platform/Locale.h"
@@ -41,7 +42,6 @@ struct MasterGroup {
     int muteId;
     int captionId;
     int max;
-    int limitIndex; // volumeLimit element of the upper limit
     const char* cn;
     const char* en;
     int x; // caption, slider, label and mute positions in dialog units
@@ -51,9 +51,9 @@ struct MasterGroup {
 };
 
 constexpr std::array<MasterGroup, 3> kMasters = {{
-    {1002, 1001, 1009, 1000, 84, 1, "音乐:", "Music:", 373, 404, 506, 525},
-    {1004, 1005, 1010, 1003, 84, 3, "话筒:", "MIC:", 544, 573, 676, 692},
-    {1007, 1008, 1364, 1006, 70, 5, "效果:", "Effect:", 710, 740, 842, 859},
+    {1002, 1001, 1009, 1000, 84, "音乐:", "Music:", 373, 404, 506, 525},
+    {1004, 1005, 1010, 1003, 84, "话筒:", "MIC:", 544, 573, 676, 692},
+    {1007, 1008, 1364, 1006, 70, "效果:", "Effect:", 710, 740, 842, 859},
 }};
 
 struct ButtonText {
@@ -316,12 +316,9 @@ void CZELDlgDlg::masterMoved(int sliderId) {
         if (m.sliderId != sliderId)
             continue;
         CBitmapSlider* s = m_masterSlider[static_cast<std::size_t>(g)];
-        int v = s->getPos();
-        const int limit = storeRead(liveParams.volumeLimit[m.limitIndex]);
-        if (v > limit) {
-            v = limit;
+        const int v = limitedMasterLevel(liveParams, g, s->getPos());
+        if (v != s->getPos())
             s->setPos(v);
-        }
         m_masterLabel[static_cast<std::size_t>(g)]->setValue(v);
         storeWrite(liveParams.masterVolume[g], static_cast<std::uint8_t>(v));
         storeWrite(liveParams.masterMute[g], static_cast<std::uint8_t>(v == 0 ? 1 : 0));
@@ -347,8 +344,7 @@ void CZELDlgDlg::toggleMasterMute(int g) {
 }
 
 void CZELDlgDlg::stepMaster(int g, int delta) {
-    const int limit =
-        storeRead(liveParams.volumeLimit[kMasters[static_cast<std::size_t>(g)].limitIndex]);
+    const int limit = storeRead(liveParams.volumeLimit[masterLimitIndex(g)]);
     int v = storeRead(liveParams.masterVolume[g]) + delta;
     if (delta > 0 && v > limit)
         v = std::max(limit, v - delta);
