@@ -146,9 +146,13 @@ const SliderRow* CPanelDlg::rowOfSlider(int sliderId) const {
 int CPanelDlg::rowValue(const SliderRow& row) const {
     switch (row.target) {
     case SliderRow::Target::Byte:
-        return storeRead(*row.byteField(rowBank()));
+        if (const std::uint8_t* field = row.byteField(rowBank()))
+            return storeRead(*field);
+        return -1;
     case SliderRow::Target::Word:
-        return storeRead(*row.wordField(rowBank()));
+        if (const U16le* field = row.wordField(rowBank()))
+            return storeRead(*field);
+        return -1;
     case SliderRow::Target::HighPassFreq:
         return storeRead(model().highPass()->xover()->freq);
     case SliderRow::Target::LowPassFreq:
@@ -171,7 +175,8 @@ void CPanelDlg::showRow(const SliderRow& row, int value) {
 
 void CPanelDlg::refreshRows() {
     for (const RowControls& r : m_rows)
-        showRow(*r.row, rowValue(*r.row));
+        if (const int value = rowValue(*r.row); value >= 0)
+            showRow(*r.row, value);
 }
 
 void CPanelDlg::onValueSlider(int sliderId) {
@@ -182,12 +187,15 @@ void CPanelDlg::onValueSlider(int sliderId) {
         m_lastSliderPos = pos;
         r.label->setValue(pos);
         const SliderRow& row = *r.row;
+        // A row without a field in the bank shown (a scene row while Auto) only shows.
         if (row.target == SliderRow::Target::Byte) {
-            storeWrite(*row.byteField(rowBank()), static_cast<std::uint8_t>(pos));
+            if (std::uint8_t* field = row.byteField(rowBank()))
+                storeWrite(*field, static_cast<std::uint8_t>(pos));
             return;
         }
         if (row.target == SliderRow::Target::Word) {
-            storeWrite(*row.wordField(rowBank()), static_cast<std::uint16_t>(pos));
+            if (U16le* field = row.wordField(rowBank()))
+                storeWrite(*field, static_cast<std::uint16_t>(pos));
             return;
         }
         // A crossover row writes through its filter, so the curve follows.
@@ -256,11 +264,15 @@ void CPanelDlg::navigate(int id, LPARAM key) {
     selectBand(b);
 }
 
-void CPanelDlg::refreshStrips() {
+void CPanelDlg::forgetSelection() {
     if (m_selected) {
         m_selected->highlight(false);
         m_selected = nullptr;
     }
+}
+
+void CPanelDlg::refreshStrips() {
+    forgetSelection();
     CKTVEQ& eq = model();
     const int shown = bandsShown();
     for (int k = 0; k < stripCount(); ++k) {
