@@ -8,9 +8,13 @@
 #include "gui/DialogUnits.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/GraphRedrawTarget.h"
+#include "gui/pages/CenterDlg.h"
 #include "gui/pages/EditStatic.h"
+#include "gui/pages/MainDlg.h"
 #include "gui/pages/MusicDlg.h"
 #include "gui/pages/PanelDlg.h"
+#include "gui/pages/RearDlg.h"
+#include "gui/pages/SubDlg.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/shell/AboutDlg.h"
 #include "gui/shell/HelpDlg.h"
@@ -265,6 +269,10 @@ void CZELDlgDlg::createControls() {
 void CZELDlgDlg::createPanels() {
     // One line per page class; a page button stays disabled until its panel exists.
     m_panels[0] = new CMusicDlg(m_tabArea);
+    m_panels[4] = new CMainDlg(m_tabArea);
+    m_panels[5] = new CCenterDlg(m_tabArea);
+    m_panels[6] = new CSubDlg(m_tabArea);
+    m_panels[7] = new CRearDlg(m_tabArea);
     for (CPanelDlg* p : m_panels) {
         if (!p)
             continue;
