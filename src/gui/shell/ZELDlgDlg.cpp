@@ -15,6 +15,7 @@
 #include "gui/pages/PanelDlg.h"
 #include "gui/pages/RearDlg.h"
 #include "gui/pages/SubDlg.h"
+#include "gui/pages/VolueDlg.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/shell/AboutDlg.h"
 #include "gui/shell/HelpDlg.h"
@@ -180,8 +181,8 @@ void CZELDlgDlg::createMenus() {
     add(m_menus[0], ID_LINK_DISCONNECT);
     m_menus[0]->addSeparator();
     add(m_menus[0], ID_APP_EXIT_LINK);
-    // The Volume and System panels come with their own windows; until then the items stay off.
-    add(m_menus[1], IdMenuVolumePanel)->setEnabled(false);
+    // The System panel comes with its own window; until then its item stays off.
+    add(m_menus[1], IdMenuVolumePanel);
     add(m_menus[1], IdMenuSystemPanel)->setEnabled(false);
     add(m_menus[1], IdMenuLanguage);
     add(m_menus[2], IdMenuHotkey);
@@ -573,6 +574,14 @@ void CZELDlgDlg::showHotkeyHelp() {
     help.exec();
 }
 
+void CZELDlgDlg::showVolumePanel() {
+    // The hotkeys would change master levels behind the modal panel.
+    g_bHotkeysEnabled = 0;
+    CVolueDlg panel(this);
+    panel.exec();
+    g_bHotkeysEnabled = 1;
+}
+
 void CZELDlgDlg::showAbout() {
     CAboutDlg about(this);
     about.exec();
@@ -618,6 +627,9 @@ void CZELDlgDlg::onCommand(int id) {
         return;
     case IdMenuLanguage:
         ToggleLanguage();
+        return;
+    case IdMenuVolumePanel:
+        showVolumePanel();
         return;
     case IdMenuHotkey:
         showHotkeyHelp();

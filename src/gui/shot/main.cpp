@@ -10,6 +10,7 @@
 #include "gui/eq/FStatic.h"
 #include "gui/eq/FilterDlg.h"
 #include "gui/pages/PanelDlg.h"
+#include "gui/pages/VolueDlg.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
@@ -327,6 +328,60 @@ bool saveMainWindow(const QString& path, qreal scale, bool chinese) {
     return save(window, path, scale);
 }
 
+// Main output: a shaped EQ, the levels up with the echo inverted, the left channel soloed.
+void mainOutputShaped() {
+    setBand(70, 60, 270, 16);  // 63 Hz +3 dB
+    setBand(72, 200, 210, 20); // 1 kHz -3 dB
+    setBand(74, 300, 260, 12); // 8 kHz +2 dB
+    const std::uint8_t levels[4] = {100, 80, 60, 50};
+    std::copy(std::begin(levels), std::end(levels), liveParams.byteParam + 10);
+    liveParams.phase[10] = 0;
+    liveParams.compressor[3] = CompressorParams{24, 6, 2, 10};
+    liveParams.timeParam[4] = 35;
+    liveParams.timeParam[5] = 120;
+    liveParams.outputSolo[0] = 1;
+    for (int c = 1; c < 6; ++c)
+        liveParams.outputMute[c] = 1;
+}
+
+// Subwoofer: its crossovers, the high-pass a user type with its Q row shown.
+void subwooferUserType() {
+    subwooferCrossovers();
+    liveParams.filter[4].slope = 3;
+    liveParams.filter[4].userQ = 12;
+    liveParams.timeParam[7] = 620;
+}
+
+// The whole main window on output page `page`, Singing, in one language.
+bool saveOutputPage(const QString& path, qreal scale, bool chinese, int page, void (*setUp)()) {
+    initDefaults();
+    liveParams.scene = 1;
+    std::fill(std::begin(liveParams.eqBypass), std::end(liveParams.eqBypass), 0);
+    setUp();
+    CZELDlgDlg window([](std::vector<SerialPortInfo>&) {});
+    QCoreApplication::sendPostedEvents();
+    g_bChinese = chinese ? 1 : 0;
+    window.ApplyLanguage();
+    window.onCommand(CZELDlgDlg::IdFirstPageButton + page);
+    QCoreApplication::sendPostedEvents();
+    window.RefreshFromStore();
+    window.setFocus();
+    return save(window, path, scale);
+}
+
+// The Volume panel over factory limits with the record mix set, in one language.
+bool saveVolumePanel(const QString& path, qreal scale, bool chinese) {
+    initDefaults();
+    g_bChinese = chinese ? 1 : 0;
+    const std::uint8_t limits[6] = {20, 70, 10, 60, 0, 50};
+    std::copy(std::begin(limits), std::end(limits), liveParams.volumeLimit);
+    const std::uint8_t record[4] = {125, 100, 40, 0};
+    std::copy(std::begin(record), std::end(record), liveParams.byteParam + 26);
+    liveParams.phase[25] = 0;
+    CVolueDlg panel;
+    return save(panel, path, scale);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -384,6 +439,26 @@ int main(int argc, char** argv) {
             const QString name = chinese ? QStringLiteral("main-cn") : QStringLiteral("main-en");
             if (wanted(name))
                 ok &= saveMainWindow(out + QLatin1Char('/') + name + suffix, scale, chinese);
+        }
+        struct OutputSubject {
+            const char* name;
+            int page;
+            void (*setUp)();
+        };
+        for (const OutputSubject& o : {OutputSubject{"main-output", 7, mainOutputShaped},
+                                       OutputSubject{"subwoofer-output", 9, subwooferUserType}})
+            for (const bool chinese : {false, true}) {
+                const QString name = QString::fromLatin1(o.name) +
+                                     (chinese ? QStringLiteral("-cn") : QStringLiteral("-en"));
+                if (wanted(name))
+                    ok &= saveOutputPage(out + QLatin1Char('/') + name + suffix, scale, chinese,
+                                         o.page, o.setUp);
+            }
+        for (const bool chinese : {false, true}) {
+            const QString name =
+                chinese ? QStringLiteral("volume-cn") : QStringLiteral("volume-en");
+            if (wanted(name))
+                ok &= saveVolumePanel(out + QLatin1Char('/') + name + suffix, scale, chinese);
         }
         for (const BitmapArt& art : bitmapArt()) {
             const QString name = QStringLiteral("bitmap-%1").arg(art.id);
