@@ -446,7 +446,9 @@ int main(int argc, char** argv) {
             void (*setUp)();
         };
         for (const OutputSubject& o : {OutputSubject{"main-output", 7, mainOutputShaped},
-                                       OutputSubject{"subwoofer-output", 9, subwooferUserType}})
+                                       OutputSubject{"center-output", 8, [] {}},
+                                       OutputSubject{"subwoofer-output", 9, subwooferUserType},
+                                       OutputSubject{"rear-output", 10, [] {}}})
             for (const bool chinese : {false, true}) {
                 const QString name = QString::fromLatin1(o.name) +
                                      (chinese ? QStringLiteral("-cn") : QStringLiteral("-en"));
