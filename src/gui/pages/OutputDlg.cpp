@@ -75,25 +75,25 @@ void COutputDlg::layOut() {
     const int stripsPx = stripCount() * (strip(0)->stripWidth() + 2);
     const int x0 = static_cast<int>(std::ceil(stripsPx / 1.5)) + 6;
 
-    place<QGroupBox>(m_page.levelGroupId, x0, 1, 216, 112);
-    for (int r = 0; r < 4; ++r) {
-        const int y = 17 + 23 * r;
-        const auto i = static_cast<std::size_t>(r);
-        place<QLabel>(m_page.levelCaptionIds[i], x0 + 6, y, 54, 9);
-        addRow(m_page.levels[i], QRect(x0 + 60, y - 1, 100, 11), QRect(x0 + 162, y, 30, 9));
-        placeButton(m_page.polarityIds[i], kText, x0 + 194, y - 2, 16, 12);
-    }
+    // A group of four rows: caption, slider and label, the levels with their polarity.
+    auto rowGroup = [this](int groupId, int x, int width, const std::array<int, 4>& captions,
+                           std::span<const SliderRow, 4> rows, int labelWidth,
+                           const std::array<int, 4>* polarities) {
+        place<QGroupBox>(groupId, x, 1, width, 112);
+        for (std::size_t i = 0; i < 4; ++i) {
+            const int y = 17 + 23 * static_cast<int>(i);
+            place<QLabel>(captions[i], x + 6, y, 54, 9);
+            addRow(rows[i], QRect(x + 60, y - 1, 100, 11), QRect(x + 162, y, labelWidth, 9));
+            if (polarities)
+                placeButton((*polarities)[i], kText, x + 194, y - 2, 16, 12);
+        }
+    };
+    rowGroup(m_page.levelGroupId, x0, 216, m_page.levelCaptionIds, m_page.levels, 30,
+             &m_page.polarityIds);
     placeButton(m_page.eqResetId, kText, x0, 120, 56, 14);
     placeButton(m_page.eqBypassId, kText, x0 + 62, 120, 56, 14);
-
     const int x1 = x0 + 222;
-    place<QGroupBox>(m_page.limiterGroupId, x1, 1, 204, 112);
-    for (int r = 0; r < 4; ++r) {
-        const int y = 17 + 23 * r;
-        const auto i = static_cast<std::size_t>(r);
-        place<QLabel>(m_page.limiterCaptionIds[i], x1 + 6, y, 54, 9);
-        addRow(m_page.limiter[i], QRect(x1 + 60, y - 1, 100, 11), QRect(x1 + 162, y, 40, 9));
-    }
+    rowGroup(m_page.limiterGroupId, x1, 204, m_page.limiterCaptionIds, m_page.limiter, 40, nullptr);
 
     // Each channel: heading with mute and solo, then its delay.
     const int x2 = x1 + 210;

@@ -24,7 +24,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -341,16 +340,8 @@ void CPanelDlg::applyLanguage() {
 }
 
 void CPanelDlg::applyTexts() {
-    for (const ControlText& t : m_texts) {
-        QWidget* c = findControl(this, t.id);
-        const QString s = QString::fromUtf8(g_bChinese != 0 ? t.cn : t.en);
-        if (auto* group = qobject_cast<QGroupBox*>(c))
-            group->setTitle(s);
-        else if (auto* button = qobject_cast<QAbstractButton*>(c))
-            button->setText(s);
-        else if (auto* caption = qobject_cast<QLabel*>(c))
-            caption->setText(s);
-    }
+    for (const ControlText& t : m_texts)
+        setControlText(findControl(this, t.id), QString::fromUtf8(g_bChinese != 0 ? t.cn : t.en));
 }
 
 void CPanelDlg::applyScene(bool) {}

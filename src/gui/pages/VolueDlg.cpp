@@ -5,6 +5,7 @@
 #include "gui/ControlId.h"
 #include "gui/DialogUnits.h"
 #include "gui/pages/EditStatic.h"
+#include "gui/pages/PanelDlg.h"
 #include "gui/pages/PanelHost.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/widgets/BitmapButton.h"
@@ -27,13 +28,7 @@ namespace zel {
 
 namespace {
 
-struct Text {
-    int id;
-    const char* cn;
-    const char* en;
-};
-
-constexpr std::array<Text, 20> kTexts = {{
+constexpr std::array<ControlText, 20> kTexts = {{
     {3800, "系统音量限制", "System Volume Limit"},
     {3822, "音乐起始音量", "Music Start Volume"},
     {3823, "音乐最大音量", "Music Limit Volume"},
@@ -219,19 +214,13 @@ void CVolueDlg::load() {
 
 void CVolueDlg::applyLanguage() {
     const bool cn = g_bChinese != 0;
-    for (const Text& t : kTexts) {
+    for (const ControlText& t : kTexts) {
         const QString s = QString::fromUtf8(cn ? t.cn : t.en);
         if (t.id == 0) {
             setWindowTitle(s);
             continue;
         }
-        QWidget* c = findControl(this, t.id);
-        if (auto* group = qobject_cast<QGroupBox*>(c))
-            group->setTitle(s);
-        else if (auto* button = qobject_cast<QAbstractButton*>(c))
-            button->setText(s);
-        else if (auto* caption = qobject_cast<QLabel*>(c))
-            caption->setText(s);
+        setControlText(findControl(this, t.id), s);
     }
 }
 
