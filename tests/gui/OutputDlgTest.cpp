@@ -267,6 +267,48 @@ TEST_F(OutputDlgTest, SingingToDanceReloadsRearFromTheDanceCopy) {
     EXPECT_EQ(liveParams.eqBypass[10], singingBypass);
 }
 
+TEST_F(OutputDlgTest, CrossoverControlsWriteTheShownScenesRecords) {
+    struct Case {
+        int sceneButton;
+        int page;
+        int listId; // or 0 for the slider
+        int sliderId;
+        int value;
+        const std::uint8_t* slope;
+        const U16le* freq;
+    };
+    const Case cases[] = {
+        {CZELDlgDlg::IdSinging, 8, xover::CenterSlopeList, 0, 1, &liveParams.filter[3].slope,
+         nullptr},
+        {CZELDlgDlg::IdSinging, 9, xover::SubLowPassTypeList, 0, 3, &liveParams.filter[15].slope,
+         nullptr},
+        {CZELDlgDlg::IdDancing, 8, xover::CenterSlopeList, 0, 1, &liveParams.dance.filter[1].slope,
+         nullptr},
+        {CZELDlgDlg::IdDancing, 8, 0, 3638, 77, nullptr, &liveParams.dance.filter[1].freq},
+        {CZELDlgDlg::IdDancing, 9, xover::SubHighPassTypeList, 0, 4,
+         &liveParams.dance.filter[2].slope, nullptr},
+        {CZELDlgDlg::IdDancing, 9, 0, 3759, 99, nullptr, &liveParams.dance.filter[3].freq},
+    };
+    for (const Case& c : cases) {
+        scene(c.sceneButton);
+        COutputDlg* p = show(c.page);
+        if (c.listId != 0)
+            choose(p, c.listId, c.value);
+        else
+            moveRow(p, c.sliderId, c.value);
+        if (c.slope) {
+            EXPECT_EQ(*c.slope, c.value) << c.page << " " << c.listId;
+        }
+        if (c.freq) {
+            EXPECT_EQ(*c.freq, c.value) << c.page << " " << c.sliderId;
+        }
+    }
+    // The Singing records kept what they had.
+    EXPECT_EQ(liveParams.filter[3].slope, 1);
+    EXPECT_NE(liveParams.filter[3].freq, 77);
+    EXPECT_NE(liveParams.filter[15].freq, 99);
+}
+
 TEST_F(OutputDlgTest, MainBindsItsStripsOnlyInAManualScene) {
     scene(CZELDlgDlg::IdAuto);
     COutputDlg* main = show(7);
