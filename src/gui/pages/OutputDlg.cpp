@@ -17,8 +17,6 @@
 #include <QGroupBox>
 #include <QLabel>
 
-#include <cmath>
-
 namespace zel {
 
 namespace {
@@ -73,7 +71,8 @@ COutputDlg::COutputDlg(const OutputPage& page, QWidget* parent)
 void COutputDlg::layOut() {
     // Strips from the left edge; the groups follow at the strips' right.
     const int stripsPx = stripCount() * (strip(0)->stripWidth() + 2);
-    const int x0 = static_cast<int>(std::ceil(stripsPx / 1.5)) + 6;
+    const int stripsDlu = (stripsPx * 4 + DialogBaseUnitX - 1) / DialogBaseUnitX;
+    const int x0 = stripsDlu + 6;
 
     // A group of four rows: caption, slider and label, the levels with their polarity.
     auto rowGroup = [this](int groupId, int x, int width, const std::array<int, 4>& captions,

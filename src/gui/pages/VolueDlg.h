@@ -42,7 +42,7 @@ public:
 
     // Buttons by id, as a click does (tests and the shots drive them like this).
     void onCommand(int id);
-    // The slider's new position: Algorithms of the limit and record rows.
+    // A limit or record slider moved: store its position under the rules of its row.
     void onValueSlider(int sliderId);
 
 protected:
