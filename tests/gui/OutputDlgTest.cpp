@@ -265,6 +265,14 @@ TEST_F(OutputDlgTest, SingingToDanceReloadsRearFromTheDanceCopy) {
     EXPECT_EQ(liveParams.phase[16], 0);
     EXPECT_EQ(liveParams.danceEqBypass[4], danceBypass != 0 ? 0 : 1);
     EXPECT_EQ(liveParams.eqBypass[10], singingBypass);
+
+    // EQ RESET flattens the Dance bands only, and the strips show it.
+    liveParams.eqBand[83].gain = 300;
+    click(rear, 3500);
+    EXPECT_EQ(liveParams.dance.eqBand[23].gain, 240);
+    EXPECT_EQ(liveParams.dance.eqBand[32].gain, 240);
+    EXPECT_EQ(liveParams.eqBand[83].gain, 300);
+    EXPECT_EQ(rear->strip(0)->gainEdit()->text(), QStringLiteral("0.0"));
 }
 
 TEST_F(OutputDlgTest, CrossoverControlsWriteTheShownScenesRecords) {
