@@ -1,6 +1,9 @@
 // ControlId: control ids kept as a dynamic property of the widget.
 #include "gui/ControlId.h"
 
+#include <QAbstractButton>
+#include <QGroupBox>
+#include <QLabel>
 #include <QVariant>
 #include <QWidget>
 
@@ -25,6 +28,15 @@ QWidget* findControl(const QWidget* dialog, int id) {
         if (controlId(child) == id)
             return child;
     return nullptr;
+}
+
+void setControlText(QWidget* control, const QString& text) {
+    if (auto* group = qobject_cast<QGroupBox*>(control))
+        group->setTitle(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(control))
+        button->setText(text);
+    else if (auto* caption = qobject_cast<QLabel*>(control))
+        caption->setText(text);
 }
 
 MessageTarget* parentTarget(const QWidget* control) {

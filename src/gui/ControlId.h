@@ -3,6 +3,7 @@
 
 #include "platform/MessageTarget.h"
 
+class QString;
 class QWidget;
 
 namespace zel {
@@ -12,6 +13,8 @@ void setControlId(QWidget* control, int id);
 int controlId(const QWidget* control);
 // The direct child of `dialog` with the given control id, or null (the dialog's GetDlgItem).
 QWidget* findControl(const QWidget* dialog, int id);
+// Sets the text a control shows: a group box's title, a button's or a static text's text.
+void setControlText(QWidget* control, const QString& text);
 // The control's parent widget when that parent receives window messages, else null.
 MessageTarget* parentTarget(const QWidget* control);
 

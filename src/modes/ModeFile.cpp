@@ -2,6 +2,7 @@
 #include "modes/ModeFile.h"
 
 #include "model/Defaults.h"
+#include "model/MasterLimit.h"
 #include "modes/ModeTexts.h"
 
 #include <chrono>
@@ -164,11 +165,7 @@ int serializeMode(ModeArchive& ar, int part, ModeUi& ui) {
 
     // A master volume never stays above the limit the mode brings; the change detector
     // sends the lowered volume after the upload.
-    for (int i = 0; i < 3; ++i) {
-        const std::uint8_t limit = fileParams.volumeLimit[2 * i + 1];
-        if (limit < liveParams.masterVolume[i])
-            setMasterVolume(i, limit);
-    }
+    clampMasterVolumes(liveParams, fileParams);
     return 1;
 }
 

@@ -300,7 +300,7 @@ TEST_F(MainWindowTest, PagesAndPanelsNotYetBuiltAreDisabled) {
         EXPECT_EQ(button(CZELDlgDlg::IdFirstPageButton + k)->isEnabled(),
                   window->panelOfPage(k) != nullptr)
             << k;
-    EXPECT_FALSE(window->menuAction(CZELDlgDlg::IdMenuVolumePanel)->isEnabled());
+    EXPECT_TRUE(window->menuAction(CZELDlgDlg::IdMenuVolumePanel)->isEnabled());
     EXPECT_FALSE(window->menuAction(CZELDlgDlg::IdMenuSystemPanel)->isEnabled());
     EXPECT_TRUE(window->panelOfPage(0)->isVisible());
     EXPECT_EQ(g_currentPage, 0);

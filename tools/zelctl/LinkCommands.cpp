@@ -6,6 +6,7 @@
 #include "JsonOutput.h"
 #include "LinkSession.h"
 #include "app/Startup.h"
+#include "model/MasterLimit.h"
 #include "modes/ModeFile.h"
 #include "modes/ModeLibrary.h"
 #include "modes/ModePaths.h"
@@ -173,11 +174,7 @@ int runSet(const ZelctlOptions& options) {
             }
         }
         // A master volume never goes above its limit, as with the main window's sliders.
-        for (int i = 0; i < 3; ++i) {
-            const std::uint8_t limit = liveParams.volumeLimit[2 * i + 1];
-            if (liveParams.masterVolume[i] > limit)
-                setMasterVolume(i, limit);
-        }
+        clampMasterVolumes(liveParams, liveParams);
         for (const auto& [code, arg] : commands)
             session.controller().SendCommand(code, arg);
     }

@@ -26,7 +26,6 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
-#include <QGroupBox>
 #include <QKeyEvent>
 #include <QMenu>
 
@@ -139,9 +138,13 @@ const SliderRow* CPanelDlg::rowOfSlider(int sliderId) const {
 int CPanelDlg::rowValue(const SliderRow& row) const {
     switch (row.target) {
     case SliderRow::Target::Byte:
-        return storeRead(*row.byteField(rowBank()));
+        if (const std::uint8_t* field = row.byteField(rowBank()))
+            return storeRead(*field);
+        return -1;
     case SliderRow::Target::Word:
-        return storeRead(*row.wordField(rowBank()));
+        if (const U16le* field = row.wordField(rowBank()))
+            return storeRead(*field);
+        return -1;
     case SliderRow::Target::HighPassFreq:
         return storeRead(xoverModel().highPass()->xover()->freq);
     case SliderRow::Target::LowPassFreq:
@@ -164,7 +167,8 @@ void CPanelDlg::showRow(const SliderRow& row, int value) {
 
 void CPanelDlg::refreshRows() {
     for (const RowControls& r : m_rows)
-        showRow(*r.row, rowValue(*r.row));
+        if (const int value = rowValue(*r.row); value >= 0)
+            showRow(*r.row, value);
 }
 
 void CPanelDlg::onValueSlider(int sliderId) {
@@ -175,12 +179,15 @@ void CPanelDlg::onValueSlider(int sliderId) {
         m_lastSliderPos = pos;
         r.label->setValue(pos);
         const SliderRow& row = *r.row;
+        // A row without a field in the bank shown (a scene row while Auto) only shows.
         if (row.target == SliderRow::Target::Byte) {
-            storeWrite(*row.byteField(rowBank()), static_cast<std::uint8_t>(pos));
+            if (std::uint8_t* field = row.byteField(rowBank()))
+                storeWrite(*field, static_cast<std::uint8_t>(pos));
             return;
         }
         if (row.target == SliderRow::Target::Word) {
-            storeWrite(*row.wordField(rowBank()), static_cast<std::uint16_t>(pos));
+            if (U16le* field = row.wordField(rowBank()))
+                storeWrite(*field, static_cast<std::uint16_t>(pos));
             return;
         }
         // A crossover row writes through its filter, so the curve follows. Its marker is
@@ -251,11 +258,15 @@ void CPanelDlg::navigate(int id, LPARAM key) {
     selectBand(b);
 }
 
-void CPanelDlg::refreshStrips() {
+void CPanelDlg::forgetSelection() {
     if (m_selected) {
         m_selected->highlight(false);
         m_selected = nullptr;
     }
+}
+
+void CPanelDlg::refreshStrips() {
+    forgetSelection();
     CKTVEQ& eq = model();
     const int shown = bandsShown();
     for (int k = 0; k < stripCount(); ++k) {
@@ -341,16 +352,8 @@ void CPanelDlg::applyLanguage() {
 }
 
 void CPanelDlg::applyTexts() {
-    for (const ControlText& t : m_texts) {
-        QWidget* c = findControl(this, t.id);
-        const QString s = QString::fromUtf8(g_bChinese != 0 ? t.cn : t.en);
-        if (auto* group = qobject_cast<QGroupBox*>(c))
-            group->setTitle(s);
-        else if (auto* button = qobject_cast<QAbstractButton*>(c))
-            button->setText(s);
-        else if (auto* caption = qobject_cast<QLabel*>(c))
-            caption->setText(s);
-    }
+    for (const ControlText& t : m_texts)
+        setControlText(findControl(this, t.id), QString::fromUtf8(g_bChinese != 0 ? t.cn : t.en));
 }
 
 void CPanelDlg::applyScene(bool) {}

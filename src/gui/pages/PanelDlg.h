@@ -63,7 +63,9 @@ struct SliderRow {
     int offset;
     const char* unit; // UTF-8, may be null
     Target target;
-    // The store field for the bank the page shows (rowBank(): channel 0/1 or scene 0/1).
+    // The store field for the bank the page shows (rowBank(): channel 0/1 or scene 0/1);
+    // null where the bank has none (rowBank() -1 while the scene is Auto): the row then only
+    // shows its label.
     std::uint8_t* (*byteField)(int bank);
     U16le* (*wordField)(int bank);
     double realStep = 0.0;   // kind 14 only
@@ -146,12 +148,15 @@ protected:
     // Once every control exists: keyboard rules on every child, captions from the texts.
     void finishSetUp(std::span<const ControlText> texts);
 
-    // Every row: label and slider from the store; list and button states are the page's own.
+    // Every row with a field in the bank shown: label and slider from the store; list and
+    // button states are the page's own.
     void refreshRows();
     // Forgets the selected strip; attaches strip k to element k of model() and refreshes it.
     void refreshStrips();
+    // Forgets the selected strip (its highlight goes), leaving every strip's binding.
+    void forgetSelection();
     void enableStrips(bool enable);
-    // The store value of a row for the bank shown.
+    // The store value of a row for the bank shown, -1 where the bank has no field.
     int rowValue(const SliderRow& row) const;
     void showRow(const SliderRow& row, int value);
     const SliderRow* rowOfSlider(int sliderId) const;

@@ -41,4 +41,27 @@ std::uint8_t* bankEqBypass(int blockId, int bank) {
     return &liveParams.eqBypass[section];
 }
 
+namespace {
+
+// DanceBank's copies: byteParam[10..25] and phase[8..23].
+constexpr int kDanceByteParamFirst = 10;
+constexpr int kDancePhaseFirst = 8;
+constexpr int kDanceCopies = 16;
+
+} // namespace
+
+std::uint8_t* bankByteParam(int index, int bank) {
+    const int j = index - kDanceByteParamFirst;
+    if (bank == 1 && j >= 0 && j < kDanceCopies)
+        return &liveParams.dance.byteParam[j];
+    return &liveParams.byteParam[index];
+}
+
+std::uint8_t* bankPhase(int index, int bank) {
+    const int j = index - kDancePhaseFirst;
+    if (bank == 1 && j >= 0 && j < kDanceCopies)
+        return &liveParams.dance.phase[j];
+    return &liveParams.phase[index];
+}
+
 } // namespace zel

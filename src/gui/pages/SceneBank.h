@@ -17,5 +17,9 @@ EqBand* bankBands(int blockId, int bank);
 FilterParams* bankFilter(int filterIndex, int bank);
 // The EQ bypass flag of block blockId in that bank.
 std::uint8_t* bankEqBypass(int blockId, int bank);
+// An output level byteParam[index] and an output polarity phase[index] in that bank; fields
+// without a Dance copy give the Singing record.
+std::uint8_t* bankByteParam(int index, int bank);
+std::uint8_t* bankPhase(int index, int bank);
 
 } // namespace zel

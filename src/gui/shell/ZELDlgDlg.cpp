@@ -9,12 +9,17 @@
 #include "gui/KeyRules.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/GraphRedrawTarget.h"
+#include "gui/pages/CenterDlg.h"
 #include "gui/pages/EchoDlg.h"
 #include "gui/pages/EditStatic.h"
+#include "gui/pages/MainDlg.h"
 #include "gui/pages/MicDlg.h"
 #include "gui/pages/MusicDlg.h"
 #include "gui/pages/PanelDlg.h"
+#include "gui/pages/RearDlg.h"
 #include "gui/pages/RevDlg.h"
+#include "gui/pages/SubDlg.h"
+#include "gui/pages/VolueDlg.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/shell/AboutDlg.h"
 #include "gui/shell/HelpDlg.h"
@@ -23,6 +28,7 @@
 #include "gui/widgets/BitmapSlider.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
+#include "model/MasterLimit.h"
 #include "model/StoreWrite.h"
 #include "modes/ModePaths.h"
 #include "platform/Locale.h"
@@ -45,7 +51,6 @@ struct MasterGroup {
     int muteId;
     int captionId;
     int max;
-    int limitIndex; // volumeLimit element of the upper limit
     const char* cn;
     const char* en;
     int x; // caption, slider, label and mute positions in dialog units
@@ -55,9 +60,9 @@ struct MasterGroup {
 };
 
 constexpr std::array<MasterGroup, 3> kMasters = {{
-    {1002, 1001, 1009, 1000, 84, 1, "音乐:", "Music:", 373, 404, 506, 525},
-    {1004, 1005, 1010, 1003, 84, 3, "话筒:", "MIC:", 544, 573, 676, 692},
-    {1007, 1008, 1364, 1006, 70, 5, "效果:", "Effect:", 710, 740, 842, 859},
+    {1002, 1001, 1009, 1000, 84, "音乐:", "Music:", 373, 404, 506, 525},
+    {1004, 1005, 1010, 1003, 84, "话筒:", "MIC:", 544, 573, 676, 692},
+    {1007, 1008, 1364, 1006, 70, "效果:", "Effect:", 710, 740, 842, 859},
 }};
 
 struct ButtonText {
@@ -183,8 +188,8 @@ void CZELDlgDlg::createMenus() {
     add(m_menus[0], ID_LINK_DISCONNECT);
     m_menus[0]->addSeparator();
     add(m_menus[0], ID_APP_EXIT_LINK);
-    // The Volume and System panels come with their own windows; until then the items stay off.
-    add(m_menus[1], IdMenuVolumePanel)->setEnabled(false);
+    // The System panel comes with its own window; until then its item stays off.
+    add(m_menus[1], IdMenuVolumePanel);
     add(m_menus[1], IdMenuSystemPanel)->setEnabled(false);
     add(m_menus[1], IdMenuLanguage);
     add(m_menus[2], IdMenuHotkey);
@@ -275,6 +280,10 @@ void CZELDlgDlg::createPanels() {
     m_panels[1] = new CMicDlg(m_tabArea);
     m_panels[2] = new CEchoDlg(m_tabArea);
     m_panels[3] = new CRevDlg(m_tabArea);
+    m_panels[4] = new CMainDlg(m_tabArea);
+    m_panels[5] = new CCenterDlg(m_tabArea);
+    m_panels[6] = new CSubDlg(m_tabArea);
+    m_panels[7] = new CRearDlg(m_tabArea);
     for (CPanelDlg* p : m_panels) {
         if (!p)
             continue;
@@ -326,12 +335,9 @@ void CZELDlgDlg::masterMoved(int sliderId) {
         if (m.sliderId != sliderId)
             continue;
         CBitmapSlider* s = m_masterSlider[static_cast<std::size_t>(g)];
-        int v = s->getPos();
-        const int limit = storeRead(liveParams.volumeLimit[m.limitIndex]);
-        if (v > limit) {
-            v = limit;
+        const int v = limitedMasterLevel(liveParams, g, s->getPos());
+        if (v != s->getPos())
             s->setPos(v);
-        }
         m_masterLabel[static_cast<std::size_t>(g)]->setValue(v);
         storeWrite(liveParams.masterVolume[g], static_cast<std::uint8_t>(v));
         storeWrite(liveParams.masterMute[g], static_cast<std::uint8_t>(v == 0 ? 1 : 0));
@@ -357,8 +363,7 @@ void CZELDlgDlg::toggleMasterMute(int g) {
 }
 
 void CZELDlgDlg::stepMaster(int g, int delta) {
-    const int limit =
-        storeRead(liveParams.volumeLimit[kMasters[static_cast<std::size_t>(g)].limitIndex]);
+    const int limit = storeRead(liveParams.volumeLimit[masterLimitIndex(g)]);
     int v = storeRead(liveParams.masterVolume[g]) + delta;
     if (delta > 0 && v > limit)
         v = std::max(limit, v - delta);
@@ -579,6 +584,14 @@ void CZELDlgDlg::showHotkeyHelp() {
     help.exec();
 }
 
+void CZELDlgDlg::showVolumePanel() {
+    // The hotkeys would change master levels behind the modal panel.
+    g_bHotkeysEnabled = 0;
+    CVolueDlg panel(this);
+    panel.exec();
+    g_bHotkeysEnabled = 1;
+}
+
 void CZELDlgDlg::showAbout() {
     CAboutDlg about(this);
     about.exec();
@@ -624,6 +637,9 @@ void CZELDlgDlg::onCommand(int id) {
         return;
     case IdMenuLanguage:
         ToggleLanguage();
+        return;
+    case IdMenuVolumePanel:
+        showVolumePanel();
         return;
     case IdMenuHotkey:
         showHotkeyHelp();

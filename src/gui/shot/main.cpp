@@ -12,6 +12,7 @@
 #include "gui/eq/FilterDlg.h"
 #include "gui/pages/EffectDlg.h"
 #include "gui/pages/PanelDlg.h"
+#include "gui/pages/VolueDlg.h"
 #include "gui/res/BitmapArt.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/res/BitmapLibrary.h"
@@ -371,7 +372,38 @@ void revBShaped() {
     liveParams.timeParam[13] = 40;
 }
 
-// The main window on one of the microphone, echo and reverb pages.
+// Main output: a shaped EQ, the levels up with the echo inverted, the left channel soloed.
+void mainOutputShaped() {
+    liveParams.scene = 1;
+    setBand(70, 60, 270, 16);  // 63 Hz +3 dB
+    setBand(72, 200, 210, 20); // 1 kHz -3 dB
+    setBand(74, 300, 260, 12); // 8 kHz +2 dB
+    const std::uint8_t levels[4] = {100, 80, 60, 50};
+    std::copy(std::begin(levels), std::end(levels), liveParams.byteParam + 10);
+    liveParams.phase[10] = 0;
+    liveParams.compressor[3] = CompressorParams{24, 6, 2, 10};
+    liveParams.timeParam[4] = 35;
+    liveParams.timeParam[5] = 120;
+    liveParams.outputSolo[0] = 1;
+    for (int c = 1; c < 6; ++c)
+        liveParams.outputMute[c] = 1;
+}
+
+// Subwoofer: its crossovers, the high-pass a user type with its Q row shown.
+void subwooferUserType() {
+    liveParams.scene = 1;
+    subwooferCrossovers();
+    liveParams.filter[4].slope = 3;
+    liveParams.filter[4].userQ = 12;
+    liveParams.timeParam[7] = 620;
+}
+
+// An output page with its factory settings, Singing.
+void singing() {
+    liveParams.scene = 1;
+}
+
+// The main window on one of the pages.
 struct PageSubject {
     const char* name;
     int page;
@@ -384,6 +416,10 @@ const PageSubject pageSubjects[] = {
     {"page-echo-a-pre", 2, false, echoPageShaped},
     {"page-echo-a-post", 2, true, echoPageShaped},
     {"page-rev-b", 6, false, revBShaped},
+    {"main-output", 7, false, mainOutputShaped},
+    {"center-output", 8, false, singing},
+    {"subwoofer-output", 9, false, subwooferUserType},
+    {"rear-output", 10, false, singing},
 };
 
 bool savePage(const QString& path, qreal scale, bool chinese, const PageSubject& subject) {
@@ -400,8 +436,23 @@ bool savePage(const QString& path, qreal scale, bool chinese, const PageSubject&
     if (subject.postEq)
         if (auto* effect = dynamic_cast<CEffectDlg*>(window.panelOfPage(subject.page)))
             effect->onCommand(effect->info().idPost);
+    QCoreApplication::sendPostedEvents();
+    window.RefreshFromStore();
     window.setFocus();
     return save(window, path, scale);
+}
+
+// The Volume panel over factory limits with the record mix set, in one language.
+bool saveVolumePanel(const QString& path, qreal scale, bool chinese) {
+    initDefaults();
+    g_bChinese = chinese ? 1 : 0;
+    const std::uint8_t limits[6] = {20, 70, 10, 60, 0, 50};
+    std::copy(std::begin(limits), std::end(limits), liveParams.volumeLimit);
+    const std::uint8_t record[4] = {125, 100, 40, 0};
+    std::copy(std::begin(record), std::end(record), liveParams.byteParam + 26);
+    liveParams.phase[25] = 0;
+    CVolueDlg panel;
+    return save(panel, path, scale);
 }
 
 } // namespace
@@ -480,6 +531,12 @@ int main(int argc, char** argv) {
                 if (wanted(name))
                     ok &= savePage(out + QLatin1Char('/') + name + suffix, scale, chinese, subject);
             }
+        for (const bool chinese : {false, true}) {
+            const QString name =
+                chinese ? QStringLiteral("volume-cn") : QStringLiteral("volume-en");
+            if (wanted(name))
+                ok &= saveVolumePanel(out + QLatin1Char('/') + name + suffix, scale, chinese);
+        }
         for (const BitmapArt& art : bitmapArt()) {
             const QString name = QStringLiteral("bitmap-%1").arg(art.id);
             if (!wanted(name))
