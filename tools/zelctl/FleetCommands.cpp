@@ -3,6 +3,7 @@
 
 #include "FileCommands.h"
 #include "Inputs.h"
+#include "JsonOutput.h"
 #include "LinkCommands.h"
 #include "LinkSession.h"
 #include "RoomsFile.h"
@@ -75,10 +76,7 @@ StoreDiff diffAgainstMode(const DeviceParams& device, DeviceParams mode) {
 }
 
 json differenceJson(const StoreDiff& d) {
-    json blocks = json::array();
-    for (const BlockCount& b : d.blocks)
-        blocks.push_back({{"block", b.block}, {"fields", b.fields}});
-    return {{"fieldCount", d.fieldCount}, {"blocks", std::move(blocks)}};
+    return {{"fieldCount", d.fieldCount}, {"blocks", json(blocksJson(d))}};
 }
 
 // The room's scene and device mode from the store the dump filled.
