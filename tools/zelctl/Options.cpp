@@ -70,7 +70,7 @@ The result is a table with one row per room on stdout, or with --json a JSON arr
 object per room: "room", "port", "link" (the LINK column: on-line, cannot open, no
 answer, link failed, ...), "ok", "error" when it failed, "scene" (0 Auto, 1 Singing,
 2 Dance), "mode" (0..5) and "modeName" when on-line, "differences" when compared with a
-mode ({"fieldCount", "blocks": [{"block", "fields"}]}, as zelctl diff --json counts them)
+mode ({"fieldCount", "blocks": [{"block", "fields"}]}, named as in zelctl diff --json)
 and "verified" after a push. Exit status: 0 when every room succeeded (status: on-line
 and, where an approved mode is named, no differing field; push: uploaded and verified),
 1 when any room did not, 2 for bad usage or a bad rooms or mode file (then no room is
