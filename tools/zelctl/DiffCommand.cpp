@@ -40,15 +40,12 @@ nlohmann::json diffJson(const ZelctlOptions& options, const StoreDiff& d) {
         }
         records.push_back({{"record", r.record}, {"block", r.block}, {"fields", fields}});
     }
-    nlohmann::json blocks = nlohmann::json::array();
-    for (const BlockCount& b : d.blocks)
-        blocks.push_back({{"block", b.block}, {"fields", b.fields}});
     return {{"a", options.args[0]},
             {"b", options.args[1]},
             {"part", options.partGiven ? nlohmann::json(options.part) : nlohmann::json()},
             {"same", d.same()},
             {"fieldCount", d.fieldCount},
-            {"blocks", blocks},
+            {"blocks", blocksJson(d)},
             {"records", records}};
 }
 

@@ -3,11 +3,13 @@
 
 #include "FileCommands.h"
 #include "Inputs.h"
+#include "JsonOutput.h"
 #include "LinkCommands.h"
 #include "LinkSession.h"
-#include "ModeDifference.h"
 #include "RoomsFile.h"
 #include "model/DataConver.h"
+#include "model/FieldTable.h"
+#include "modes/ModeDiff.h"
 #include "modes/ModePaths.h"
 #include "platform/ChildProcess.h"
 #include "platform/Terminal.h"
@@ -59,11 +61,22 @@ const char* sceneText(int scene) {
     return scene >= 0 && scene < 3 ? names[scene] : "?";
 }
 
-json differenceJson(const ModeDifference& d) {
-    json o = json::object();
-    for (int b = 0; b < kModeBlockCount; ++b)
-        o[modeBlockName(b)] = d.fields[static_cast<std::size_t>(b)];
-    return o;
+// What a whole load brings, as far as the processor reports it in its dump: the device's
+// own mode names and the fields it only holds for the PC are no part of the comparison.
+constexpr DiffScope kModeScope{0, true};
+
+// The processor against the mode it should hold. Fields an upload never sends (the
+// selected device mode among them) are the processor's whatever the mode holds, so they
+// are taken from its side rather than counted as drift.
+StoreDiff diffAgainstMode(const DeviceParams& device, DeviceParams mode) {
+    for (const Field& f : allFields())
+        if (f.delivery == Delivery::Never && !f.isText())
+            writeField(mode, f, readField(device, f));
+    return diffStores(device, mode, kModeScope);
+}
+
+json differenceJson(const StoreDiff& d) {
+    return {{"fieldCount", d.fieldCount}, {"blocks", json(blocksJson(d))}};
 }
 
 // The room's scene and device mode from the store the dump filled.
@@ -111,11 +124,14 @@ std::string resultText(const json& r, bool push) {
         return push ? "pushed and verified"
                     : (r.contains("differences") ? "matches the approved mode" : "on-line");
     std::string error = r.value("error", std::string());
-    if (r.contains("differences") && r["differences"].is_object()) {
-        ModeDifference d;
-        for (int b = 0; b < kModeBlockCount; ++b)
-            d.fields[static_cast<std::size_t>(b)] = r["differences"].value(modeBlockName(b), 0);
-        const std::string what = (push ? "read-back differs: " : "differs: ") + d.summary();
+    const auto diff = r.find("differences");
+    const json blocks =
+        diff != r.end() && diff->is_object() ? diff->value("blocks", json::array()) : json::array();
+    if (blocks.is_array() && !blocks.empty()) {
+        std::string what = push ? "read-back differs:" : "differs:";
+        for (std::size_t i = 0; i < blocks.size(); ++i)
+            what += (i ? ", " : " ") + blocks[i].value("block", std::string("?")) + " " +
+                    std::to_string(blocks[i].value("fields", 0));
         return error.empty() ? what : what + "; " + error;
     }
     return error.empty() ? "failed" : error;
@@ -179,13 +195,13 @@ int runFleetRoom(const ZelctlOptions& options) {
         addDeviceState(r);
         if (file.empty())
             return emit(r, kExitOk);
-        ModeDifference d;
+        StoreDiff d;
         {
             std::lock_guard<std::recursive_mutex> lock(g_frameLock);
-            d = compareModeFields(liveParams, mode);
+            d = diffAgainstMode(liveParams, mode);
         }
         r["differences"] = differenceJson(d);
-        return emit(r, d.total() == 0 ? kExitOk : kExitLink);
+        return emit(r, d.same() ? kExitOk : kExitLink);
     }
 
     const int status = uploadMode(session, file, options.part, false, error);
@@ -206,16 +222,16 @@ int runFleetRoom(const ZelctlOptions& options) {
         return emit(r, kExitLink);
     }
     addDeviceState(r);
-    ModeDifference d;
+    StoreDiff d;
     {
         std::lock_guard<std::recursive_mutex> lock(g_frameLock);
-        d = compareModeFields(liveParams, pushed);
+        d = diffAgainstMode(liveParams, pushed);
     }
     r["differences"] = differenceJson(d);
-    r["verified"] = d.total() == 0;
-    if (d.total() != 0)
+    r["verified"] = d.same();
+    if (!d.same())
         r["error"] = "the processor does not hold what was uploaded";
-    return emit(r, d.total() == 0 ? kExitOk : kExitLink);
+    return emit(r, d.same() ? kExitOk : kExitLink);
 }
 
 int runFleet(const ZelctlOptions& options) {

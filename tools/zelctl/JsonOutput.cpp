@@ -37,4 +37,11 @@ nlohmann::json portsJson(const std::vector<SerialPortInfo>& ports) {
     return {{"ports", list}};
 }
 
+nlohmann::json blocksJson(const StoreDiff& d) {
+    nlohmann::json blocks = nlohmann::json::array();
+    for (const BlockCount& b : d.blocks)
+        blocks.push_back({{"block", b.block}, {"fields", b.fields}});
+    return blocks;
+}
+
 } // namespace zel::ctl

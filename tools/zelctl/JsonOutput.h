@@ -2,6 +2,7 @@
 #pragma once
 
 #include "model/DeviceParams.h"
+#include "modes/ModeDiff.h"
 #include "platform/PortDiscovery.h"
 
 #include <nlohmann/json.hpp>
@@ -21,5 +22,8 @@ nlohmann::json showJson(const std::string& file, const DeviceParams& p);
 
 // ports: {"ports": [{"name", "description"}]}.
 nlohmann::json portsJson(const std::vector<SerialPortInfo>& ports);
+
+// The differing fields per block of a comparison: [{"block", "fields"}].
+nlohmann::json blocksJson(const StoreDiff& d);
 
 } // namespace zel::ctl

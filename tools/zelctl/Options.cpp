@@ -31,7 +31,7 @@ Commands:
                                          put a measurement program's filter text on the
                                          bands of one EQ block of a mode file
 
-  --json        show, diff, curve, ports and import-eq: one JSON document on stdout
+  --json        show, diff, curve, ports, import-eq and fleet: one JSON document on stdout
   --verbose     log every frame sent and received, in hex with a timestamp, on stderr
   --help        this text; zelctl COMMAND --help describes one command
 
@@ -60,15 +60,21 @@ approved mode file (relative to the rooms file's folder), separated by blanks; '
 a comment. Every room is handled by its own zelctl process, at most N at once (-j N,
 default 8), so one room's fault never touches another.
   status   links to every room and reports its link state, current scene and device mode
-           and, where an approved mode is named, the number of fields of each block
-           (music, micA, micB, outputs, system) in which the processor differs from it
+           and, where an approved mode is named, the number of differing fields per store
+           block between the processor and the mode (the device's mode names and its
+           selected mode are its own, not the mode's)
   push     uploads the room's approved mode, or FILE to every room, with load part N
            (--part as for push), then reads the processor's parameters back and checks
            that they equal what was uploaded
 The result is a table with one row per room on stdout, or with --json a JSON array of one
-object per room. Exit status: 0 when every room succeeded (status: on-line and, where an
-approved mode is named, no differing field; push: uploaded and verified), 1 when any room
-did not, 2 for bad usage or a bad rooms or mode file (then no room is touched).
+object per room: "room", "port", "link" (the LINK column: on-line, cannot open, no
+answer, link failed, ...), "ok", "error" when it failed, "scene" (0 Auto, 1 Singing,
+2 Dance), "mode" (0..5) and "modeName" when on-line, "differences" when compared with a
+mode ({"fieldCount", "blocks": [{"block", "fields"}]}, named as in zelctl diff --json)
+and "verified" after a push. Exit status: 0 when every room succeeded (status: on-line
+and, where an approved mode is named, no differing field; push: uploaded and verified),
+1 when any room did not, 2 for bad usage or a bad rooms or mode file (then no room is
+touched).
 )";
 
 const char* const kPullUsage = R"(usage: zelctl pull [--port NAME] FILE
