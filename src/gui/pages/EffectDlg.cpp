@@ -21,7 +21,7 @@ namespace {
 
 constexpr int kStrips = 10;
 constexpr int kPreBands = 5;
-constexpr int kText = static_cast<int>(CBitmapButton::Look::Text);
+constexpr CBitmapButton::Look kText = CBitmapButton::Look::Text;
 
 // Group places and the columns of their rows, in dialog units.
 struct GroupPlace {

@@ -70,7 +70,7 @@ const ControlText kTexts[] = {
     {3118, "释放时间", "Release Time"},
 };
 
-constexpr int kText = static_cast<int>(CBitmapButton::Look::Text);
+constexpr CBitmapButton::Look kText = CBitmapButton::Look::Text;
 
 } // namespace
 

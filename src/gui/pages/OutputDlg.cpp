@@ -36,7 +36,7 @@ constexpr std::array<std::array<const char*, 2>, 4> kLimiterCaptions = {{
     {"压限比例", "Ratio"},
 }};
 
-constexpr int kText = static_cast<int>(CBitmapButton::Look::Text);
+constexpr CBitmapButton::Look kText = CBitmapButton::Look::Text;
 constexpr int kUserTypeFirst = 3; // the two user types carry a Q
 constexpr int kTypeCount = 5;
 
