@@ -9,6 +9,7 @@
 #include "gui/KeyRules.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/GraphRedrawTarget.h"
+#include "gui/modes/SystemDlg.h"
 #include "gui/pages/EditStatic.h"
 #include "gui/pages/MusicDlg.h"
 #include "gui/pages/PanelDlg.h"
@@ -180,9 +181,9 @@ void CZELDlgDlg::createMenus() {
     add(m_menus[0], ID_LINK_DISCONNECT);
     m_menus[0]->addSeparator();
     add(m_menus[0], ID_APP_EXIT_LINK);
-    // The Volume and System panels come with their own windows; until then the items stay off.
+    // The Volume panel comes with its own window; until then its item stays off.
     add(m_menus[1], IdMenuVolumePanel)->setEnabled(false);
-    add(m_menus[1], IdMenuSystemPanel)->setEnabled(false);
+    add(m_menus[1], IdMenuSystemPanel);
     add(m_menus[1], IdMenuLanguage);
     add(m_menus[2], IdMenuHotkey);
     m_menus[2]->addSeparator();
@@ -560,6 +561,15 @@ void CZELDlgDlg::showHotkeyHelp() {
     help.exec();
 }
 
+void CZELDlgDlg::showSystemPanel() {
+    g_bHotkeysEnabled = 0;
+    {
+        CSystemDlg panel(*m_controller, this);
+        panel.exec();
+    } // closing unregisters it from the link
+    g_bHotkeysEnabled = 1;
+}
+
 void CZELDlgDlg::showAbout() {
     CAboutDlg about(this);
     about.exec();
@@ -608,6 +618,9 @@ void CZELDlgDlg::onCommand(int id) {
         return;
     case IdMenuHotkey:
         showHotkeyHelp();
+        return;
+    case IdMenuSystemPanel:
+        showSystemPanel();
         return;
     case IdMenuAbout:
         showAbout();

@@ -103,6 +103,7 @@ private:
     void openCopyMenu();
     void hotkey(int key);
     void showHotkeyHelp();
+    void showSystemPanel();
     void showAbout();
     void setMasterDisplay(int group, int value);
 
