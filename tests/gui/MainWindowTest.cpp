@@ -286,7 +286,6 @@ TEST_F(MainWindowTest, PagesAndPanelsNotYetBuiltAreDisabled) {
                   window->panelOfPage(k) != nullptr)
             << k;
     EXPECT_FALSE(window->menuAction(CZELDlgDlg::IdMenuVolumePanel)->isEnabled());
-    EXPECT_FALSE(window->menuAction(CZELDlgDlg::IdMenuSystemPanel)->isEnabled());
     EXPECT_TRUE(window->panelOfPage(0)->isVisible());
     EXPECT_EQ(g_currentPage, 0);
 }

@@ -259,8 +259,8 @@ void CSystemDlg::createControls() {
     auto* buttonRow = new QHBoxLayout;
     buttonRow->addWidget(saveInPc);
     buttonRow->addWidget(deleteButton);
-    buttonRow->addWidget(uploadButton);
     pcSide->addLayout(buttonRow);
+    // The part radios, then the button that uploads the part chosen.
     m_partGroup = new QButtonGroup(this);
     for (int part = 0; part < kModePartCount; ++part) {
         auto* radio = new QRadioButton(pcBox);
@@ -270,6 +270,7 @@ void CSystemDlg::createControls() {
     }
     m_partGroup->button(0)->setChecked(true);
     pcSide->addStretch(1);
+    pcSide->addWidget(uploadButton);
     pcRow->addWidget(m_grid, 1);
     pcRow->addLayout(pcSide);
     connect(m_grid, &CGridList::rowSelected, this, [this](int row) { gridRowSelected(row); });
@@ -294,6 +295,14 @@ void CSystemDlg::createControls() {
     m_progress->setFormat(QStringLiteral("%v / %m"));
     m_status = new QLabel(this);
     m_status->setWordWrap(true);
+    m_status->setMinimumHeight(2 * m_status->fontMetrics().lineSpacing());
+    m_status->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    // The dialog keeps its size when these come and go.
+    for (QWidget* w : {static_cast<QWidget*>(m_progress), static_cast<QWidget*>(m_status)}) {
+        QSizePolicy policy = w->sizePolicy();
+        policy.setRetainSizeWhenHidden(true);
+        w->setSizePolicy(policy);
+    }
     outer->addWidget(m_progress);
     outer->addWidget(m_status);
 }
@@ -309,6 +318,9 @@ void CSystemDlg::applyTexts() {
             l->setText(text);
         else if (auto* b = qobject_cast<QAbstractButton*>(w))
             b->setText(text);
+        // Room on both sides of a push button's text in either language.
+        if (auto* push = qobject_cast<QPushButton*>(w))
+            push->setMinimumWidth(push->fontMetrics().horizontalAdvance(text) + 24);
     }
     m_grid->setHeaderTexts(QString::fromStdString(CModeLibrary::headerNumber()),
                            QString::fromStdString(CModeLibrary::headerName()));
