@@ -21,7 +21,6 @@
 #include <QTest>
 
 #include <csignal>
-#include <cstring>
 #include <filesystem>
 #include <mutex>
 
@@ -35,14 +34,9 @@ const QString kOffLine = QStringLiteral("ZEL V1.2.9----State:OFF-Line");
 // two parameter sets differ. Mode names travel with their own command only.
 std::vector<std::string> differingFields(const DeviceParams& a, const DeviceParams& b) {
     std::vector<std::string> out;
-    const auto* pa = reinterpret_cast<const std::uint8_t*>(&a);
-    const auto* pb = reinterpret_cast<const std::uint8_t*>(&b);
-    for (const Field& f : allFields()) {
-        if (f.delivery == Delivery::Never || f.isText())
-            continue;
-        if (std::memcmp(pa + f.offset, pb + f.offset, f.size()) != 0)
+    for (const Field& f : allFields())
+        if (f.delivery != Delivery::Never && !f.isText() && readField(a, f) != readField(b, f))
             out.push_back(f.name);
-    }
     return out;
 }
 
@@ -63,14 +57,7 @@ protected:
         MainWindowFixture::TearDown();
     }
     void goOnLine(const SimProcess& sim) {
-        const std::string link = sim.link();
-        window = std::make_unique<CZELDlgDlg>([link](std::vector<SerialPortInfo>& list) {
-            SerialPortInfo info;
-            info.portName = link;
-            info.openName = link;
-            list.push_back(info);
-        });
-        showActive(*window);
+        openWindowOn(sim.link());
         ASSERT_TRUE(
             QTest::qWaitFor([&] { return window->windowTitle() == kOnLine && idle(); }, 10000))
             << window->windowTitle().toStdString();
