@@ -88,6 +88,10 @@ void setMessageSink(MessageSink s) {
     sink() = s ? std::move(s) : MessageSink(toStderr);
 }
 
+void ShowMessage(std::string_view text) {
+    sink()(text);
+}
+
 void ShowPasswordLengthError() {
     show(kPasswordLengthError);
 }

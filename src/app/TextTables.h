@@ -56,6 +56,8 @@ std::string_view passwordChangedText();
 using MessageSink = std::function<void(std::string_view text)>;
 void setMessageSink(MessageSink sink);
 
+// Any other user-facing result (UTF-8) through the same sink.
+void ShowMessage(std::string_view text);
 // Show the password messages through the sink; each returns when the sink returns.
 void ShowPasswordLengthError();
 void ShowPasswordError();

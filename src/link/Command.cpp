@@ -179,6 +179,14 @@ int CCommand::onReply() {
         if (TxRecord[mark::ModeNameAckMark] != 0)
             if (MessageTarget* panel = m_systemPanel.load())
                 panel->post(WM_SYSTEM_COMMAND_ACK, 0, 0);
+        if (const int place = TxRecord.get16(mark::UploadOrdinal); place > 0) {
+            m_uploadAnswered = place;
+            // One message in flight at most: the panel reads the latest count when it
+            // arrives, so a burst of answers costs one post.
+            if (MessageTarget* panel = m_systemPanel.load())
+                if (!m_progressPosted.exchange(true))
+                    panel->post(WM_SYSTEM_UPLOAD_PROGRESS, 0, 0);
+        }
         return 1;
     }
     if (rx[mark::SyncMark] != 0)
@@ -294,7 +302,8 @@ void CCommand::queueCommand(int code, int arg) {
 }
 
 void CCommand::queueUploadAll() {
-    m_queue.reserve(m_queue.size() + kUploadFrameCount);
+    const std::size_t first = m_queue.size();
+    m_queue.reserve(first + kUploadFrameCount);
     auto queueGroup = [this](ParamGroup group) {
         for (int k = 0; k < paramGroupInfo(group).count; ++k)
             enqueue(paramFrame(group, k));
@@ -331,6 +340,11 @@ void CCommand::queueUploadAll() {
 
     for (int code : {cmd::KeyLockPassword, cmd::KeyLockOff, cmd::AdminPassword, cmd::UserMode})
         queueCommand(code, 0);
+
+    // Each frame knows its place, so the answers can be shown as the upload's progress.
+    m_uploadAnswered = 0;
+    for (std::size_t i = first; i < m_queue.size(); ++i)
+        m_queue[i]->record().set16(mark::UploadOrdinal, static_cast<std::int16_t>(i - first + 1));
 }
 
 // ---- change detector ----

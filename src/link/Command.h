@@ -86,8 +86,16 @@ public:
     // Where the receive path posts its messages. The System panel target is null while
     // the panel is closed.
     void setMainWindow(MessageTarget* target) { m_mainWindow = target; }
-    void setSystemPanel(MessageTarget* target) { m_systemPanel = target; }
+    void setSystemPanel(MessageTarget* target) {
+        m_systemPanel = target;
+        m_progressPosted = false; // a message queued for a closed panel is never taken
+    }
     MessageTarget* systemPanel() const { return m_systemPanel.load(); }
+    // Frames of the latest upload the device has answered, 0..kUploadFrameCount. Read on
+    // the window thread when WM_SYSTEM_UPLOAD_PROGRESS arrives; it takes no lock.
+    int uploadAnswered() const { return m_uploadAnswered.load(); }
+    // The System panel has taken the progress message: the next answer posts another.
+    void uploadProgressTaken() { m_progressPosted = false; }
     // The pause after a keep-alive (300 ms); tests put a recorder in its place, null puts
     // the real sleep back.
     using Sleeper = void (*)(std::chrono::milliseconds);
@@ -97,6 +105,8 @@ private:
     std::vector<std::unique_ptr<CSendData>> m_queue;
     MessageTarget* m_mainWindow = nullptr;
     std::atomic<MessageTarget*> m_systemPanel{nullptr};
+    std::atomic<int> m_uploadAnswered{0};
+    std::atomic<bool> m_progressPosted{false};
     Sleeper m_sleep;
 };
 inline constexpr std::chrono::milliseconds kKeepAlivePause{300};

@@ -32,6 +32,8 @@ inline constexpr std::size_t ModeNameAckMark = 2016;
 inline constexpr std::size_t UploadRewritten = 2018; // in a frame to send
 inline constexpr std::size_t RetryCount = 2018;      // in RxRecord
 inline constexpr std::size_t NoRetry = 2019;
+// Signed 16-bit: the place 1..kUploadFrameCount of a frame in its upload, 0 outside one.
+inline constexpr std::size_t UploadOrdinal = 2020;
 inline constexpr std::size_t RxCount = 2022;   // signed 16-bit
 inline constexpr std::size_t RxLength = 2024;  // signed 16-bit
 inline constexpr std::size_t IdlePolls = 2026; // signed 16-bit

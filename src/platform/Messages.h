@@ -24,6 +24,9 @@ inline constexpr MessageId WM_LINK_COMM_ERROR = WM_USER + 112;
 inline constexpr MessageId WM_LINK_FENCE = WM_USER + 113;
 inline constexpr MessageId WM_LINK_FAILED = WM_USER + 114;
 inline constexpr MessageId WM_LINK_CONNECT = WM_USER + 115;
+// An upload frame was answered; the count is CCommand::uploadAnswered(). Coalesced: one
+// is queued at a time.
+inline constexpr MessageId WM_SYSTEM_UPLOAD_PROGRESS = WM_USER + 116;
 inline constexpr MessageId WM_SYSTEM_SYNCED = WM_USER + 117;
 inline constexpr MessageId WM_SYSTEM_UPLOAD_DONE = WM_USER + 118;
 inline constexpr MessageId WM_SYSTEM_COMMAND_ACK = WM_USER + 119;

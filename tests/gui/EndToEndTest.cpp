@@ -55,16 +55,7 @@ protected:
         MainWindowFixture::SetUp();
         SimProcess::dumpLogOnExit = [] { return ::testing::Test::HasFailure(); };
     }
-    void open(const SimProcess& sim) {
-        const std::string link = sim.link();
-        window = std::make_unique<CZELDlgDlg>([link](std::vector<SerialPortInfo>& list) {
-            SerialPortInfo info;
-            info.portName = link;
-            info.openName = link;
-            list.push_back(info);
-        });
-        showActive(*window);
-    }
+    void open(const SimProcess& sim) { openWindowOn(sim.link()); }
     // The link has sent every edit and its frame in flight is a keep-alive.
     bool idle() {
         std::lock_guard guard(g_frameLock);

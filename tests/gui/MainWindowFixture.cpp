@@ -36,6 +36,16 @@ void MainWindowFixture::openWindow() {
     deliver();
 }
 
+void MainWindowFixture::openWindowOn(const std::string& link) {
+    window = std::make_unique<CZELDlgDlg>([link](std::vector<SerialPortInfo>& list) {
+        SerialPortInfo info;
+        info.portName = link;
+        info.openName = link;
+        list.push_back(info);
+    });
+    showActive(*window);
+}
+
 void MainWindowFixture::deliver() {
     QCoreApplication::sendPostedEvents();
     QCoreApplication::processEvents();

@@ -12,6 +12,7 @@
 
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace zel::test {
 
@@ -22,6 +23,8 @@ protected:
 
     // Creates the window and lets its posted start-up steps run.
     void openWindow();
+    // Creates the window with `link` as the only port it finds, and shows it.
+    void openWindowOn(const std::string& link);
     // Runs what was posted so far (page selection, hotkeys, language).
     static void deliver();
 

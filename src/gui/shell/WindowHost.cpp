@@ -1,6 +1,7 @@
 // CWindowHost: the controller's requests as main-window operations.
 #include "gui/shell/WindowHost.h"
 
+#include "gui/modes/SystemDlg.h"
 #include "gui/shell/ZELDlgDlg.h"
 
 #include <QMessageBox>
@@ -28,6 +29,12 @@ void CWindowHost::startTimer(int id, std::chrono::milliseconds period) {
 
 void CWindowHost::stopTimer(int id) {
     m_window.killWindowTimer(id);
+}
+
+void CWindowHost::enableSystemPanel() {
+    // The link only knows the panel as its message target.
+    if (auto* panel = dynamic_cast<CSystemDlg*>(m_window.command().systemPanel()))
+        panel->enablePage();
 }
 
 void CWindowHost::refreshFromStore() {

@@ -16,7 +16,7 @@ public:
     void setTitle(const std::string& title) override;
     void startTimer(int id, std::chrono::milliseconds period) override;
     void stopTimer(int id) override;
-    void enableSystemPanel() override {}
+    void enableSystemPanel() override;
     void refreshFromStore() override;
     void showCommError(const std::string& text) override;
     void closeMainWindow() override;

@@ -9,6 +9,7 @@
 #include "gui/KeyRules.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/GraphRedrawTarget.h"
+#include "gui/modes/SystemDlg.h"
 #include "gui/pages/CenterDlg.h"
 #include "gui/pages/EchoDlg.h"
 #include "gui/pages/EditStatic.h"
@@ -188,9 +189,8 @@ void CZELDlgDlg::createMenus() {
     add(m_menus[0], ID_LINK_DISCONNECT);
     m_menus[0]->addSeparator();
     add(m_menus[0], ID_APP_EXIT_LINK);
-    // The System panel comes with its own window; until then its item stays off.
     add(m_menus[1], IdMenuVolumePanel);
-    add(m_menus[1], IdMenuSystemPanel)->setEnabled(false);
+    add(m_menus[1], IdMenuSystemPanel);
     add(m_menus[1], IdMenuLanguage);
     add(m_menus[2], IdMenuHotkey);
     m_menus[2]->addSeparator();
@@ -592,6 +592,15 @@ void CZELDlgDlg::showVolumePanel() {
     g_bHotkeysEnabled = 1;
 }
 
+void CZELDlgDlg::showSystemPanel() {
+    g_bHotkeysEnabled = 0;
+    {
+        CSystemDlg panel(*m_controller, this);
+        panel.exec();
+    } // closing unregisters it from the link
+    g_bHotkeysEnabled = 1;
+}
+
 void CZELDlgDlg::showAbout() {
     CAboutDlg about(this);
     about.exec();
@@ -643,6 +652,9 @@ void CZELDlgDlg::onCommand(int id) {
         return;
     case IdMenuHotkey:
         showHotkeyHelp();
+        return;
+    case IdMenuSystemPanel:
+        showSystemPanel();
         return;
     case IdMenuAbout:
         showAbout();

@@ -104,6 +104,7 @@ private:
     void hotkey(int key);
     void showHotkeyHelp();
     void showVolumePanel();
+    void showSystemPanel();
     void showAbout();
     void setMasterDisplay(int group, int value);
 

@@ -10,6 +10,7 @@
 #include "gui/WidgetShot.h"
 #include "gui/eq/FStatic.h"
 #include "gui/eq/FilterDlg.h"
+#include "gui/modes/SystemDlg.h"
 #include "gui/pages/EffectDlg.h"
 #include "gui/pages/PanelDlg.h"
 #include "gui/pages/VolueDlg.h"
@@ -22,10 +23,14 @@
 #include "gui/widgets/BitmapSlider.h"
 #include "gui/widgets/DropListButton.h"
 #include "gui/widgets/FontLabel.h"
+#include "gui/widgets/GridList.h"
 #include "gui/widgets/NumEdit.h"
+#include "link/Command.h"
+#include "model/DataConver.h"
 #include "model/Defaults.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
+#include "modes/ModeFile.h"
 
 #include <QApplication>
 #include <QDir>
@@ -33,6 +38,7 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPainter>
+#include <QProgressBar>
 #include <QTemporaryDir>
 #include <QVBoxLayout>
 
@@ -455,6 +461,34 @@ bool saveVolumePanel(const QString& path, qreal scale, bool chinese) {
     return save(panel, path, scale);
 }
 
+// The System panel with a few PC modes listed and the second one being uploaded, 128 of its
+// frames answered.
+bool saveSystemPanel(const QString& path, qreal scale, bool chinese) {
+    initDefaults();
+    const char* const deviceModes[] = {"Standard", "Party", "Ballad"};
+    for (int i = 0; i < 3; ++i)
+        textToBytes(liveParams.modeName[i], kModeNameLength, deviceModes[i]);
+    liveParams.currentMode = 1;
+    QTemporaryDir folder;
+    const std::filesystem::path modes = folder.path().toStdString();
+    const ModeBytes image = encodeMode(liveParams);
+    for (const char* name : {"Room-A.dat", "Party night.dat", "Ballad.dat", "Speech.dat"})
+        writeModeFile(modes / name, image);
+
+    CZELDlgDlg window([](std::vector<SerialPortInfo>&) {});
+    QCoreApplication::sendPostedEvents();
+    g_bChinese = chinese ? 1 : 0;
+    CSystemDlg panel(window.controller(), modes, &window);
+    panel.grid()->selectRow(2);
+    // As if a port were open: the upload is queued, nothing runs it.
+    g_bConnected = 1;
+    panel.library().uploadMode(2, 0);
+    g_bConnected = 0;
+    window.command().clearQueue();
+    panel.progressBar()->setValue(128);
+    return save(panel, path, scale);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -519,6 +553,12 @@ int main(int argc, char** argv) {
             g_bChinese = chinese ? 1 : 0;
             CHelpDlg help;
             ok &= save(help, out + QLatin1Char('/') + name + suffix, scale);
+        }
+        for (const bool chinese : {false, true}) {
+            const QString name =
+                chinese ? QStringLiteral("system-cn") : QStringLiteral("system-en");
+            if (wanted(name))
+                ok &= saveSystemPanel(out + QLatin1Char('/') + name + suffix, scale, chinese);
         }
         if (wanted(QStringLiteral("about"))) {
             CAboutDlg about;
