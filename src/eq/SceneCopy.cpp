@@ -3,9 +3,9 @@
 
 #include "eq/CurveModels.h"
 #include "model/Defaults.h"
+#include "model/StoreWrite.h"
 
 #include <cassert>
-#include <cstring>
 
 namespace zel {
 
@@ -15,8 +15,9 @@ namespace {
 constexpr int kSceneFilters[4] = {0, 3, 4, 15};
 constexpr int kSceneBandBlocks[5] = {0, 7, 8, 9, 10}; // music, Main, Center, Subwoofer, Rear
 
+// The port thread may be reading the store meanwhile: the copy goes through the write path.
 template <typename T> void copyRecords(T* to, const T* from, std::size_t count) {
-    std::memmove(to, from, count * sizeof(T));
+    storeCopy(to, from, count * sizeof(T));
 }
 
 void copyBanks(bool toDance) {
@@ -77,7 +78,7 @@ void resetEq(int blockId) {
     }
     CKTVEQ& m = curveModel(blockId);
     for (int i = 0; i < s.bandCount; ++i) {
-        bands[i] = defaultBand(section, i);
+        storeWrite(bands[i], defaultBand(section, i));
         m.filterAt(i)->bindBand(&bands[i]);
     }
 }

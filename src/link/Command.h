@@ -82,6 +82,13 @@ public:
     // that differs from sentParams in TxRecord and records it as sent, or builds the
     // keep-alive and pauses. Always returns 1. Never allocates.
     int nextChange();
+    // The same without the pause: true when a field's frame was built, false for the
+    // keep-alive, whose pause is then the caller's to take (the port thread takes it
+    // without holding g_frameLock).
+    bool findChange();
+    // Whether any field the detector sends differs from sentParams (port thread, under
+    // g_frameLock). Changes nothing.
+    bool storeDiffers() const;
 
     // Where the receive path posts its messages. The System panel target is null while
     // the panel is closed.

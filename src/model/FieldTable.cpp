@@ -3,6 +3,7 @@
 
 #include "model/DataConver.h"
 #include "model/EqTables.h"
+#include "model/StoreWrite.h"
 
 #include <algorithm>
 #include <cassert>
@@ -374,9 +375,10 @@ void writeField(DeviceParams& p, const Field& f, unsigned value) {
         return;
     }
     std::uint8_t* b = bytesOf(p) + f.offset;
-    b[0] = static_cast<std::uint8_t>(value & 0xFF);
     if (f.width == FieldWidth::Word)
-        b[1] = static_cast<std::uint8_t>(value >> 8);
+        storeWrite(*reinterpret_cast<U16le*>(b), static_cast<std::uint16_t>(value));
+    else
+        storeWrite(*b, static_cast<std::uint8_t>(value));
 }
 
 std::string readText(const DeviceParams& p, const Field& f) {

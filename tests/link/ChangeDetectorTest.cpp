@@ -2,7 +2,11 @@
 // keep-alive when the device is in step.
 #include "LinkTestSupport.h"
 
+#include "model/StoreWrite.h"
+
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace zel::test {
 namespace {
@@ -183,6 +187,37 @@ TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
     EXPECT_EQ(TxRecord[3], 0x0B);
     EXPECT_EQ(command.nextChange(), 1);
     EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 03 3A 00 3D");
+}
+
+// A 16-bit field is two bytes of the packed store. While one thread flips it between 255
+// (FF 00) and 256 (00 01) through the write path, every frame the detector builds on another
+// thread carries one of the two values, never half of each (511 or 0).
+TEST_F(ChangeDetectorTest, SixteenBitEditsNeverGoOutTorn) {
+    EqBand& band = liveParams.eqBand[40];
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (unsigned n = 0; !stop.load(std::memory_order_relaxed); ++n) {
+            storeWrite(band.freq, n % 2 ? 256 : 255);
+            if (n % 64 == 0)
+                std::this_thread::yield(); // let the detector run on a loaded machine too
+        }
+    });
+    int frames = 0;
+    std::vector<unsigned> torn;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (frames < 1000 && std::chrono::steady_clock::now() < end) {
+        std::lock_guard lock(g_frameLock);
+        if (!command.findChange() || TxRecord[3] != cmd::EqBand || TxRecord[4] != 40)
+            continue;
+        ++frames;
+        const unsigned freq = TxRecord[5] | (TxRecord[6] << 8);
+        if (freq != 255 && freq != 256)
+            torn.push_back(freq);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_GT(frames, 10) << "the detector hardly ever saw the edits";
+    EXPECT_TRUE(torn.empty()) << torn.size() << " torn values, first " << torn.front();
 }
 
 } // namespace
