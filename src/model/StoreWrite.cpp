@@ -4,6 +4,7 @@
 #include "model/StoreWrite.h"
 
 #include <mutex>
+#include <thread>
 
 namespace zel {
 
@@ -11,10 +12,19 @@ namespace {
 
 std::mutex g_writers;
 std::atomic<std::uint32_t> g_sequence{0};
+// Set while a reader that could not get a clean copy waits for the writers' lock: writers
+// let it have the lock first, or a stream of edits could keep it waiting.
+std::atomic<bool> g_readerWaiting{false};
+
+std::unique_lock<std::mutex> writerLock() {
+    while (g_readerWaiting.load(std::memory_order_relaxed))
+        std::this_thread::yield();
+    return std::unique_lock<std::mutex>(g_writers);
+}
 
 class WriteSection {
 public:
-    WriteSection() : m_lock(g_writers), m_start(g_sequence.load(std::memory_order_relaxed)) {
+    WriteSection() : m_lock(writerLock()), m_start(g_sequence.load(std::memory_order_relaxed)) {
         g_sequence.store(m_start + 1, std::memory_order_relaxed);
         // The odd count is visible before any byte of the section.
         std::atomic_thread_fence(std::memory_order_release);
@@ -24,7 +34,7 @@ public:
     WriteSection& operator=(const WriteSection&) = delete;
 
 private:
-    std::lock_guard<std::mutex> m_lock;
+    std::unique_lock<std::mutex> m_lock;
     std::uint32_t m_start;
 };
 
@@ -81,9 +91,13 @@ void storeSnapshot(void* to, const void* from, std::size_t size) {
     }
     // Edits keep coming faster than a copy takes (a drag of several fields at once): wait
     // for the section under way and copy with the writers held off.
-    std::lock_guard<std::mutex> writers(g_writers);
-    for (std::size_t i = 0; i < size; ++i)
-        out[i] = storeRead(in[i]);
+    g_readerWaiting.store(true, std::memory_order_relaxed);
+    {
+        std::lock_guard<std::mutex> writers(g_writers);
+        for (std::size_t i = 0; i < size; ++i)
+            out[i] = storeRead(in[i]);
+    }
+    g_readerWaiting.store(false, std::memory_order_relaxed);
 }
 
 } // namespace zel
