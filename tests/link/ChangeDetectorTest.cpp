@@ -2,6 +2,7 @@
 // keep-alive when the device is in step.
 #include "LinkTestSupport.h"
 
+#include "model/FieldTable.h"
 #include "model/StoreWrite.h"
 
 #include <atomic>
@@ -175,6 +176,42 @@ TEST_F(ChangeDetectorTest, AFieldOfTheOtherBankIsSentWithTheDeviceInThatBank) {
         EXPECT_EQ(runUntilIdle(), c.frames) << c.name;
         EXPECT_EQ(std::memcmp(&liveParams, &sentParams, sizeof liveParams), 0) << c.name;
     }
+}
+
+// Every field of either bank, edited while the device is in the other bank, goes out behind
+// a switch to its own bank, with the command and index the field table gives it; its twin in
+// the other bank travels with the same command and index.
+TEST_F(ChangeDetectorTest, EveryBankedFieldGoesOutWithItsCommandIndexAndBank) {
+    int checked = 0;
+    for (const Field& f : allFields()) {
+        if (f.bank == Bank::Shared)
+            continue;
+        SCOPED_TRACE(f.name);
+        const int bank = f.bank == Bank::Dance ? 2 : 1;
+        fillDefaults(liveParams);
+        liveParams.scene = static_cast<std::uint8_t>(3 - bank);
+        sentParams = liveParams;
+        const unsigned old = readField(liveParams, f);
+        writeField(liveParams, f, old < f.max ? old + 1 : f.min);
+
+        ASSERT_EQ(command.nextChange(), 1);
+        const std::uint8_t scene = static_cast<std::uint8_t>(bank);
+        EXPECT_EQ(toHex(frameOf(TxRecord)), toHex({0xFF, 0x55, 0x03, 0x3A, scene,
+                                                   static_cast<std::uint8_t>(0x3A + 3 + bank)}));
+        ASSERT_EQ(command.nextChange(), 1);
+        EXPECT_EQ(TxRecord[3], f.command);
+        EXPECT_EQ(TxRecord[4], f.deviceIndex);
+        EXPECT_EQ(readField(sentParams, f), readField(liveParams, f));
+        EXPECT_TRUE(s_sleeps.empty());
+
+        const Field& twin = f.bank == Bank::Singing ? sceneField(f, 2) : f;
+        EXPECT_EQ(twin.bank, Bank::Dance);
+        EXPECT_EQ(twin.command, f.command);
+        EXPECT_EQ(twin.deviceIndex, f.deviceIndex);
+        EXPECT_EQ(&sceneField(f, 1), &f);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2 * (16 + 33 * 4 + 4 * 3 + 16 + 5));
 }
 
 TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
