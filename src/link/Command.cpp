@@ -424,11 +424,4 @@ int CCommand::nextChange() {
     return 1;
 }
 
-bool CCommand::storeDiffers() const {
-    DeviceParams snapshot;
-    storeSnapshot(&snapshot, &liveParams, sizeof snapshot);
-    Difference d{};
-    return firstDifference(reinterpret_cast<const std::uint8_t*>(&snapshot), d);
-}
-
 } // namespace zel

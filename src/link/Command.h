@@ -86,9 +86,6 @@ public:
     // keep-alive, whose pause is then the caller's to take (the port thread takes it
     // without holding g_frameLock).
     bool findChange();
-    // Whether any field the detector sends differs from sentParams (port thread, under
-    // g_frameLock). Changes nothing.
-    bool storeDiffers() const;
 
     // Where the receive path posts its messages. The System panel target is null while
     // the panel is closed.
