@@ -132,9 +132,11 @@ Upload measureUpload(bool paced) {
 
 // CPU time of the one thread besides this one, in ns (schedstat's first field).
 long long portThreadCpuNs() {
-    const std::string pid = std::to_string(getpid());
-    for (int tid = getpid() + 1; tid < getpid() + 10000; ++tid) {
-        std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/schedstat");
+    const std::string self = std::to_string(getpid());
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == self)
+            continue;
+        std::ifstream in(task.path() / "schedstat");
         long long ns = 0;
         if (in >> ns)
             return ns;

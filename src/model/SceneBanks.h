@@ -76,11 +76,6 @@ template <BankedArray A, std::size_t N> constexpr std::array<int, N> danceIndexM
 }
 inline constexpr auto kDanceFilterIndex = danceIndexMap<BankedArray::Filter, 4>();
 inline constexpr auto kDanceEqBypassIndex = danceIndexMap<BankedArray::EqBypass, 5>();
-// The frame index a dance.eqBand element travels with.
-constexpr int danceEqBandIndex(int element) {
-    return singingIndexOf(BankedArray::EqBand, element);
-}
-
 // The store field a page shows and edits for music scene `scene` (1 Singing, 2 Dance): the
 // Dance copy when scene is 2 and the element has one, else the element itself (its Singing
 // field, or a field that exists once). A page edits no banked field in Auto (0) and passes
