@@ -5,63 +5,62 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace zel {
 namespace {
 
+// The field shown for a scene, by array.
+const void* shown(DeviceParams& p, BankedArray array, int index, int scene) {
+    switch (array) {
+    case BankedArray::ByteParam:
+        return &sceneByteParam(p, index, scene);
+    case BankedArray::EqBand:
+        return &sceneEqBand(p, index, scene);
+    case BankedArray::Filter:
+        return &sceneFilter(p, index, scene);
+    case BankedArray::Phase:
+        return &scenePhase(p, index, scene);
+    case BankedArray::EqBypass:
+        break;
+    }
+    return &sceneEqBypass(p, index, scene);
+}
+
 TEST(SceneBanksTest, ASceneShowsTheDanceCopyWhereOneExistsElseTheFieldItself) {
     static DeviceParams p{};
+    using A = BankedArray;
     struct Case {
-        const char* name;
-        std::function<const void*(int scene)> field;
-        const void* singing;
+        A array;
+        int index;
         const void* dance; // the field shown for scene 2
+        const void* singing;
     };
     const Case cases[] = {
-        {"mix level 9", [](int s) { return &sceneByteParam(p, 9, s); }, &p.byteParam[9],
-         &p.byteParam[9]},
-        {"mix level 10", [](int s) { return &sceneByteParam(p, 10, s); }, &p.byteParam[10],
-         &p.dance.byteParam[0]},
-        {"mix level 25", [](int s) { return &sceneByteParam(p, 25, s); }, &p.byteParam[25],
-         &p.dance.byteParam[15]},
-        {"music band 9", [](int s) { return &sceneEqBand(p, 9, s); }, &p.eqBand[9],
-         &p.dance.eqBand[9]},
-        {"echo pre-EQ band 69", [](int s) { return &sceneEqBand(p, 69, s); }, &p.eqBand[69],
-         &p.eqBand[69]},
-        {"Main band 70", [](int s) { return &sceneEqBand(p, 70, s); }, &p.eqBand[70],
-         &p.dance.eqBand[10]},
-        {"Rear band 92", [](int s) { return &sceneEqBand(p, 92, s); }, &p.eqBand[92],
-         &p.dance.eqBand[32]},
-        {"post-EQ band 93", [](int s) { return &sceneEqBand(p, 93, s); }, &p.eqBand[93],
-         &p.eqBand[93]},
-        {"music high-pass", [](int s) { return &sceneFilter(p, 0, s); }, &p.filter[0],
-         &p.dance.filter[0]},
-        {"microphone A high-pass", [](int s) { return &sceneFilter(p, 1, s); }, &p.filter[1],
-         &p.filter[1]},
-        {"Center high-pass", [](int s) { return &sceneFilter(p, 3, s); }, &p.filter[3],
-         &p.dance.filter[1]},
-        {"Subwoofer high-pass", [](int s) { return &sceneFilter(p, 4, s); }, &p.filter[4],
-         &p.dance.filter[2]},
-        {"Subwoofer low-pass", [](int s) { return &sceneFilter(p, 15, s); }, &p.filter[15],
-         &p.dance.filter[3]},
-        {"polarity 7", [](int s) { return &scenePhase(p, 7, s); }, &p.phase[7], &p.phase[7]},
-        {"polarity 8", [](int s) { return &scenePhase(p, 8, s); }, &p.phase[8], &p.dance.phase[0]},
-        {"polarity 23", [](int s) { return &scenePhase(p, 23, s); }, &p.phase[23],
-         &p.dance.phase[15]},
-        {"music bypass", [](int s) { return &sceneEqBypass(p, 0, s); }, &p.eqBypass[0],
-         &p.danceEqBypass[0]},
-        {"microphone A bypass", [](int s) { return &sceneEqBypass(p, 1, s); }, &p.eqBypass[1],
-         &p.eqBypass[1]},
-        {"Main bypass", [](int s) { return &sceneEqBypass(p, 7, s); }, &p.eqBypass[7],
-         &p.danceEqBypass[1]},
-        {"Rear bypass", [](int s) { return &sceneEqBypass(p, 10, s); }, &p.eqBypass[10],
-         &p.danceEqBypass[4]},
+        {A::ByteParam, 9, &p.byteParam[9], &p.byteParam[9]},
+        {A::ByteParam, 10, &p.dance.byteParam[0], &p.byteParam[10]},
+        {A::ByteParam, 25, &p.dance.byteParam[15], &p.byteParam[25]},
+        {A::EqBand, 9, &p.dance.eqBand[9], &p.eqBand[9]},    // music
+        {A::EqBand, 69, &p.eqBand[69], &p.eqBand[69]},       // reverb B pre-EQ
+        {A::EqBand, 70, &p.dance.eqBand[10], &p.eqBand[70]}, // Main
+        {A::EqBand, 92, &p.dance.eqBand[32], &p.eqBand[92]}, // Rear
+        {A::EqBand, 93, &p.eqBand[93], &p.eqBand[93]},       // echo A post-EQ
+        {A::Filter, 0, &p.dance.filter[0], &p.filter[0]},    // music high-pass
+        {A::Filter, 1, &p.filter[1], &p.filter[1]},          // microphone A high-pass
+        {A::Filter, 3, &p.dance.filter[1], &p.filter[3]},    // Center high-pass
+        {A::Filter, 4, &p.dance.filter[2], &p.filter[4]},    // Subwoofer high-pass
+        {A::Filter, 15, &p.dance.filter[3], &p.filter[15]},  // Subwoofer low-pass
+        {A::Phase, 7, &p.phase[7], &p.phase[7]},
+        {A::Phase, 8, &p.dance.phase[0], &p.phase[8]},
+        {A::Phase, 23, &p.dance.phase[15], &p.phase[23]},
+        {A::EqBypass, 0, &p.danceEqBypass[0], &p.eqBypass[0]},   // music
+        {A::EqBypass, 1, &p.eqBypass[1], &p.eqBypass[1]},        // microphone A
+        {A::EqBypass, 7, &p.danceEqBypass[1], &p.eqBypass[7]},   // Main
+        {A::EqBypass, 10, &p.danceEqBypass[4], &p.eqBypass[10]}, // Rear
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(c.field(1), c.singing) << c.name;
-        EXPECT_EQ(c.field(2), c.dance) << c.name;
-        EXPECT_EQ(c.field(0), c.singing) << c.name << ": Auto edits no Dance copy";
+        SCOPED_TRACE(::testing::Message() << int(c.array) << "[" << c.index << "]");
+        EXPECT_EQ(shown(p, c.array, c.index, 2), c.dance);
+        EXPECT_EQ(shown(p, c.array, c.index, 1), c.singing);
+        EXPECT_EQ(shown(p, c.array, c.index, 0), c.singing) << "Auto edits no Dance copy";
     }
 }
 
