@@ -35,7 +35,7 @@ constexpr auto kAfterChangePause = 50ms;   // after a frame from the change dete
 constexpr auto kAfterReadPause = 5ms;      // after reading a reply
 constexpr auto kModeLoadReadDelay = 200ms; // before reading a mode load's reply
 // How often the keep-alive pause looks at the store for an edit to send instead.
-constexpr auto kEditWatchPeriod = 10ms;
+constexpr auto kEditWatchPeriod = 20ms;
 
 // Silence within a reply after which it counts as stalled; the device takes its time over
 // a mode load.
