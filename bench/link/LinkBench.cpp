@@ -1,6 +1,8 @@
-// Link figures against zel-sim: the 347-frame upload, paced at 115200 8N1 and buffered,
-// next to the wire time and the transport's own pauses; and the port thread's CPU use
-// while the link idles on keep-alives.
+// Link figures against zel-sim, all in one run: the 347-frame upload, paced at 115200 8N1
+// and buffered, against 347 x (wire time + the 5 ms pause after each reply); the time from
+// an edit at a random moment of an idle link to its frame on the wire; the longest wait of
+// the window thread while a reply stalls and while a device mode loads; and the port
+// thread's CPU use while the link idles on keep-alives.
 #include "SimProcess.h"
 
 #include "app/ConnectionController.h"
@@ -9,10 +11,16 @@
 #include "link/Command.h"
 #include "link/SerialPort.h"
 #include "model/Defaults.h"
+#include "model/StoreWrite.h"
+#include "modes/ModeLibrary.h"
 #include "platform/PortDiscovery.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -45,7 +53,8 @@ struct Session {
     CSerialPort port;
     std::unique_ptr<CConnectionController> controller;
 
-    explicit Session(const SimProcess& sim) {
+    explicit Session(const SimProcess& sim, FrameTap* tap = nullptr) {
+        port.setFrameTap(tap);
         fillDefaults(liveParams);
         sentParams = liveParams;
         loop.setMessageHandler([this](const Message& m) { controller->handleMessage(m); });
@@ -59,7 +68,10 @@ struct Session {
                 EnumerateSerialPorts(list, roots);
             });
     }
-    ~Session() { controller.reset(); }
+    ~Session() {
+        port.Close();
+        controller.reset();
+    }
     bool runUntil(const std::function<bool()>& done, std::chrono::milliseconds limit) {
         const auto end = Clock::now() + limit;
         while (Clock::now() < end)
@@ -120,9 +132,11 @@ Upload measureUpload(bool paced) {
 
 // CPU time of the one thread besides this one, in ns (schedstat's first field).
 long long portThreadCpuNs() {
-    const std::string pid = std::to_string(getpid());
-    for (int tid = getpid() + 1; tid < getpid() + 10000; ++tid) {
-        std::ifstream in("/proc/self/task/" + std::to_string(tid) + "/schedstat");
+    const std::string self = std::to_string(getpid());
+    for (const auto& task : std::filesystem::directory_iterator("/proc/self/task")) {
+        if (task.path().filename() == self)
+            continue;
+        std::ifstream in(task.path() / "schedstat");
         long long ns = 0;
         if (in >> ns)
             return ns;
@@ -130,23 +144,165 @@ long long portThreadCpuNs() {
     return -1;
 }
 
+// Records the moment a frame with the expected bytes 3..5 is written (port thread).
+class EditTap : public FrameTap {
+public:
+    std::atomic<int> expectValue{-1};
+    std::atomic<Clock::rep> writtenAt{0};
+    void onWrite(const std::uint8_t* bytes, std::size_t count) override {
+        if (count >= 6 && bytes[3] == 0x02 && bytes[4] == 0 && bytes[5] == expectValue.load())
+            writtenAt = Clock::now().time_since_epoch().count();
+    }
+    void onReadByte(std::uint8_t, bool) override {}
+};
+
+struct Latency {
+    double median = 0, p99 = 0, max = 0;
+    std::size_t edits = 0;
+};
+
+// Edits at random moments of an idle link (each after its predecessor went out, plus a
+// random 0..400 ms), timed from the store write to the write of its frame.
+Latency measureEditLatency(int edits) {
+    SimProcess sim("edits", {"--pace"});
+    EditTap tap;
+    Session s(sim, &tap);
+    s.controller->requestStartupSearch();
+    if (!s.runUntil([&] { return s.host.title() == "ZEL V1.2.9----State:On-Line"; }, 5s))
+        return {};
+    std::mt19937 rng(20261210);
+    std::vector<double> ms;
+    std::uint8_t value = liveParams.byteParam[0];
+    for (int i = 0; i < edits; ++i) {
+        s.loop.runFor(std::chrono::milliseconds(rng() % 400));
+        value = static_cast<std::uint8_t>(value == 40 ? 41 : 40);
+        tap.writtenAt = 0;
+        tap.expectValue = value;
+        const auto edited = Clock::now();
+        storeWrite(liveParams.byteParam[0], value);
+        if (!s.runUntil([&] { return tap.writtenAt != 0; }, 3s)) {
+            std::fprintf(stderr, "edit %d never went out\n", i);
+            return {};
+        }
+        const auto written = Clock::time_point(Clock::duration(tap.writtenAt.load()));
+        ms.push_back(std::chrono::duration<double, std::milli>(written - edited).count());
+    }
+    std::sort(ms.begin(), ms.end());
+    Latency l;
+    l.edits = ms.size();
+    l.median = ms[ms.size() / 2];
+    l.p99 = ms[std::min(ms.size() - 1, ms.size() * 99 / 100)];
+    l.max = ms.back();
+    return l;
+}
+
+class SilentUi : public ModeUi {
+public:
+    void message(const std::string&) override {}
+    bool confirm(const std::string&) override { return true; }
+};
+
+struct WindowWaits {
+    double tickGap = 0, command = 0, save = 0, close = 0;
+};
+
+// The window thread keeps a 10 ms timer running; once the simulator has received the frame
+// whose reply it stalls, one tick queues a command and the next saves a mode
+// file. Reports the longest gap between ticks over `watch`, each action's own time, and the
+// time Disconnect takes afterwards.
+WindowWaits measureWindowWaits(const std::vector<std::string>& simArgs,
+                               const std::function<bool(const SimProcess&)>& triggered,
+                               int modeLoad, std::chrono::milliseconds watch) {
+    SimProcess sim("waits", simArgs);
+    Session s(sim);
+    const auto folder =
+        std::filesystem::temp_directory_path() / ("zel-bench-modes-" + std::to_string(getpid()));
+    std::filesystem::create_directories(folder);
+    SilentUi ui;
+    CModeLibrary library(ui, folder);
+    s.controller->requestStartupSearch();
+    if (!s.runUntil([&] { return s.host.title() == "ZEL V1.2.9----State:On-Line"; }, 5s))
+        return {};
+    if (modeLoad >= 0)
+        s.controller->SendCommand(0x38, modeLoad);
+    if (!s.runUntil([&] { return triggered(sim); }, 5s))
+        return {};
+
+    WindowWaits w;
+    auto timed = [](auto&& action) {
+        const auto t0 = Clock::now();
+        action();
+        return std::chrono::duration<double, std::milli>(Clock::now() - t0).count();
+    };
+    Clock::time_point last = Clock::now();
+    int ticks = 0;
+    s.loop.setTimerHandler([&](int id) {
+        if (id != 77)
+            return;
+        const auto now = Clock::now();
+        w.tickGap =
+            std::max(w.tickGap, std::chrono::duration<double, std::milli>(now - last).count());
+        last = now;
+        ++ticks;
+        if (ticks == 10)
+            w.command = timed([&] { s.controller->SendCommand(0x35, 0); });
+        if (ticks == 20)
+            w.save = timed([&] { library.saveMode("bench"); });
+    });
+    last = Clock::now();
+    s.loop.startTimer(77, 10ms);
+    s.loop.runFor(watch);
+    // An action that held the loop past the end of the watch is a gap too.
+    w.tickGap =
+        std::max(w.tickGap, std::chrono::duration<double, std::milli>(Clock::now() - last).count());
+    s.loop.stopTimer(77);
+    w.close = timed([&] { s.controller->onDisconnect(); });
+    std::filesystem::remove_all(folder);
+    return w;
+}
+
 } // namespace
 
-int main() {
+int main(int argc, char** argv) {
+    const int edits = argc > 1 ? std::atoi(argv[1]) : 200;
     const Upload paced = measureUpload(true);
     const Upload buffered = measureUpload(false);
-    // The transport's own pauses per exchange: 5 ms after each read, plus, when the reply
-    // trickles in byte by byte, one empty 5 ms poll after its first byte (which covers the
-    // rest of it); paced, the request and that first byte are on the wire too.
+    // Each exchange costs at least its wire time and the 5 ms pause after its reply.
     const double frames = static_cast<double>(kUploadFrameCount);
-    const double pacedFloor = frames * (0.010 + kByteSeconds) + paced.requestWire;
+    const double pacedFloor = paced.wire + frames * 0.005;
     const double bufferedFloor = frames * 0.005;
     std::printf("upload of %zu frames\n", kUploadFrameCount);
     std::printf("  wire time at 115200 8N1, both directions: %.3f s\n", paced.wire);
-    std::printf("  paced (--pace):  %.3f s, floor of the pauses %.3f s (%+.1f %%)\n", paced.seconds,
-                pacedFloor, 100.0 * (paced.seconds / pacedFloor - 1));
-    std::printf("  buffered:        %.3f s, floor of the pauses %.3f s (%+.1f %%)\n",
-                buffered.seconds, bufferedFloor, 100.0 * (buffered.seconds / bufferedFloor - 1));
+    std::printf("  paced (--pace):  %.3f s, floor 347 x (wire + 5 ms) %.3f s, ratio %.2f\n",
+                paced.seconds, pacedFloor, paced.seconds / pacedFloor);
+    std::printf("  buffered:        %.3f s, floor 347 x 5 ms %.3f s, ratio %.2f\n",
+                buffered.seconds, bufferedFloor, buffered.seconds / bufferedFloor);
+
+    const Latency l = measureEditLatency(edits);
+    std::printf("edit to wire on an idle link, %zu edits: median %.1f ms, p99 %.1f ms, max "
+                "%.1f ms\n",
+                l.edits, l.median, l.p99, l.max);
+
+    // Frame 6 is the fourth keep-alive; its reply stops after two bytes.
+    const WindowWaits stall = measureWindowWaits(
+        {"--stall", "6/2/forever"},
+        [](const SimProcess& sim) { return sim.received().size() >= 6; }, -1, 2500ms);
+    std::printf("window thread while a reply stalls: longest tick gap %.1f ms, command %.1f ms, "
+                "mode save %.1f ms, disconnect %.1f ms\n",
+                stall.tickGap, stall.command, stall.save, stall.close);
+    // The device's reply to the mode load stops after two bytes.
+    const WindowWaits load = measureWindowWaits(
+        {"--stall", "cmd:38/2/forever"},
+        [](const SimProcess& sim) {
+            for (const SimLogLine& line : sim.received())
+                if (line.bytes.size() > 3 && line.bytes[3] == 0x38)
+                    return true;
+            return false;
+        },
+        1, 2500ms);
+    std::printf("window thread during a device mode load: longest tick gap %.1f ms, command "
+                "%.1f ms, mode save %.1f ms, disconnect %.1f ms\n",
+                load.tickGap, load.command, load.save, load.close);
 
     SimProcess sim("idle", {"--pace"});
     Session s(sim);

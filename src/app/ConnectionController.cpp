@@ -3,6 +3,7 @@
 #include "app/ConnectionController.h"
 
 #include "link/Command.h"
+#include "model/Defaults.h"
 #include "model/Globals.h"
 #include "platform/Messages.h"
 
@@ -63,6 +64,9 @@ bool CConnectionController::handleMessage(const Message& m) {
             onLinkFailed(m.lParam);
         return true;
     case WM_LINK_SYNCED:
+        // The port thread wrote a dump into the store; the curve models are the window
+        // thread's to bring in line with it, whatever became of the link since.
+        reattachCurveModels();
         if (m_fencesPending == 0 && g_bConnected)
             onLinkSynced();
         return true;

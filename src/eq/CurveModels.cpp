@@ -13,27 +13,25 @@ namespace {
 // Crossover code and filter records of each EqBlockId; -1 where the block has none.
 struct BlockCrossovers {
     int xoverCode;
-    int hpf;      // filter[] index
-    int lpf;      // filter[] index
-    int danceHpf; // dance.filter[] index
-    int danceLpf; // dance.filter[] index
+    int hpf; // filter[] index
+    int lpf; // filter[] index
 };
 constexpr BlockCrossovers kBlocks[kEqBlockCount] = {
-    {0, 0, -1, 0, -1},    // 0 music
-    {1, 1, -1, -1, -1},   // 1 microphone A
-    {2, 5, 9, -1, -1},    // 2 echo A pre-EQ
-    {3, 6, 10, -1, -1},   // 3 reverb A pre-EQ
-    {4, 2, -1, -1, -1},   // 4 microphone B
-    {2, 7, 12, -1, -1},   // 5 echo B pre-EQ (the device treats it like echo A)
-    {6, 8, 13, -1, -1},   // 6 reverb B pre-EQ
-    {0, -1, -1, -1, -1},  // 7 Main
-    {8, 3, -1, 1, -1},    // 8 Center
-    {9, 4, 15, 2, 3},     // 9 Subwoofer
-    {0, -1, -1, -1, -1},  // 10 Rear
-    {11, -1, -1, -1, -1}, // 11 echo A post-EQ
-    {12, -1, -1, -1, -1}, // 12 reverb A post-EQ
-    {13, -1, -1, -1, -1}, // 13 echo B post-EQ
-    {14, -1, -1, -1, -1}, // 14 reverb B post-EQ
+    {0, 0, -1},   // 0 music
+    {1, 1, -1},   // 1 microphone A
+    {2, 5, 9},    // 2 echo A pre-EQ
+    {3, 6, 10},   // 3 reverb A pre-EQ
+    {4, 2, -1},   // 4 microphone B
+    {2, 7, 12},   // 5 echo B pre-EQ (the device treats it like echo A)
+    {6, 8, 13},   // 6 reverb B pre-EQ
+    {0, -1, -1},  // 7 Main
+    {8, 3, -1},   // 8 Center
+    {9, 4, 15},   // 9 Subwoofer
+    {0, -1, -1},  // 10 Rear
+    {11, -1, -1}, // 11 echo A post-EQ
+    {12, -1, -1}, // 12 reverb A post-EQ
+    {13, -1, -1}, // 13 echo B post-EQ
+    {14, -1, -1}, // 14 reverb B post-EQ
 };
 
 constexpr int kBuildOrder[kEqBlockCount] = {0, 1, 4, 2, 11, 5, 13, 3, 12, 6, 14, 7, 8, 9, 10};
@@ -52,13 +50,11 @@ BlockRecords recordsOf(int blockId, bool dance) {
     const EqSection& s = kEqSections[sectionOfBlock(blockId)];
     const BlockCrossovers& x = kBlocks[blockId];
     DeviceParams& p = liveParams;
-    if (dance && isSceneBlock(blockId)) {
-        return {&p.dance.eqBand[s.danceFirst], s.bandCount,
-                x.danceHpf >= 0 ? &p.dance.filter[x.danceHpf] : nullptr,
-                x.danceLpf >= 0 ? &p.dance.filter[x.danceLpf] : nullptr};
-    }
-    return {&p.eqBand[s.firstBand], s.bandCount, x.hpf >= 0 ? &p.filter[x.hpf] : nullptr,
-            x.lpf >= 0 ? &p.filter[x.lpf] : nullptr};
+    // The bank table decides which records have a Dance copy.
+    const int scene = dance ? 2 : 1;
+    return {&sceneEqBand(p, s.firstBand, scene), s.bandCount,
+            x.hpf >= 0 ? &sceneFilter(p, x.hpf, scene) : nullptr,
+            x.lpf >= 0 ? &sceneFilter(p, x.lpf, scene) : nullptr};
 }
 
 void attachBands(CKTVEQ& m, EqBand* bands) {

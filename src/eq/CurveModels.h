@@ -3,6 +3,7 @@
 #pragma once
 
 #include "eq/KTVEQ.h"
+#include "model/DeviceParams.h"
 
 namespace zel {
 
@@ -14,7 +15,7 @@ CKTVEQ& curveModel(int blockId);
 // True for the music and output blocks (0, 7, 8, 9, 10), whose records exist in both scene
 // banks.
 constexpr bool isSceneBlock(int blockId) {
-    return blockId == 0 || (blockId >= 7 && blockId <= 10);
+    return kEqSections[sectionOfBlock(blockId)].danceFirst >= 0;
 }
 
 // Installs the curve-model steps of initDefaults and syncSent (buildCurveModels and

@@ -1,6 +1,8 @@
 // CFilter: record-backed biquad with its graph geometry and drag edits.
 #include "eq/Filter.h"
 
+#include "model/StoreWrite.h"
+
 #include <algorithm>
 #include <cassert>
 #include <cmath>
@@ -82,7 +84,7 @@ void CFilter::setType(int t) {
         label_.assign(1, 'L');
     if (band_) {
         assert(t <= kHighShelf && "a band record holds a band type");
-        band_->type = static_cast<std::uint8_t>(t);
+        storeWrite(band_->type, static_cast<std::uint8_t>(t));
         recompute();
     }
 }
@@ -91,57 +93,60 @@ void CFilter::bindBand(EqBand* band) {
     assert(band);
     band_ = band;
     // A band type the maths does not know is drawn as a peaking band.
-    type_ = band->type <= kHighShelf ? static_cast<int>(band->type) : static_cast<int>(kPeaking);
-    freqHz_ = FreqTable[static_cast<std::size_t>(storedIndex(band->freq, kLastFreqIndex))];
-    gainDb_ = gainDbOfIndex(storedIndex(band->gain, kLastGainIndex));
+    const std::uint8_t type = storeRead(band->type);
+    type_ = type <= kHighShelf ? static_cast<int>(type) : static_cast<int>(kPeaking);
+    freqHz_ =
+        FreqTable[static_cast<std::size_t>(storedIndex(storeRead(band->freq), kLastFreqIndex))];
+    gainDb_ = gainDbOfIndex(storedIndex(storeRead(band->gain), kLastGainIndex));
     recompute();
 }
 
 void CFilter::bindXover(FilterParams* xover) {
     assert(xover);
     xover_ = xover;
-    freqHz_ = XoverFreqTable[static_cast<std::size_t>(storedIndex(xover->freq, kLastXoverIndex))];
+    freqHz_ = XoverFreqTable[static_cast<std::size_t>(
+        storedIndex(storeRead(xover->freq), kLastXoverIndex))];
     recompute();
 }
 
 void CFilter::setFreqIndex(int i) {
     assert(band_ && i >= 0 && i <= kLastFreqIndex);
     freqHz_ = FreqTable[static_cast<std::size_t>(i)];
-    band_->freq = static_cast<std::uint16_t>(i);
+    storeWrite(band_->freq, static_cast<std::uint16_t>(i));
     recompute();
 }
 
 void CFilter::setXoverFreqIndex(int i) {
     assert(xover_ && i >= 0 && i <= kLastXoverIndex);
     freqHz_ = XoverFreqTable[static_cast<std::size_t>(i)];
-    xover_->freq = static_cast<std::uint16_t>(i);
+    storeWrite(xover_->freq, static_cast<std::uint16_t>(i));
     recompute();
 }
 
 void CFilter::setQIndex(int i) {
     assert(i >= 0 && i <= kLastQIndex);
     if (band_ && type_ <= kHighShelf)
-        band_->q = static_cast<std::uint8_t>(i);
+        storeWrite(band_->q, static_cast<std::uint8_t>(i));
     recompute();
 }
 
 void CFilter::setUserQIndex(int i) {
     assert(xover_ && i >= 0 && i <= kLastUserQIndex);
-    xover_->userQ = static_cast<std::uint8_t>(i);
+    storeWrite(xover_->userQ, static_cast<std::uint8_t>(i));
     recompute();
 }
 
 void CFilter::setGainIndex(int i) {
     assert(i >= 0 && i <= kLastGainIndex);
     if (band_)
-        band_->gain = static_cast<std::uint16_t>(i);
+        storeWrite(band_->gain, static_cast<std::uint16_t>(i));
     gainDb_ = gainDbOfIndex(i);
     recompute();
 }
 
 void CFilter::setSlope(int code) {
     assert(xover_ && code >= 0 && code <= 255);
-    xover_->slope = static_cast<std::uint8_t>(code);
+    storeWrite(xover_->slope, static_cast<std::uint8_t>(code));
     recompute();
 }
 
@@ -165,19 +170,21 @@ void CFilter::design(BiquadCoeffs& coeffs, int& sections, bool& flat) const {
             flat = true;
             return;
         }
-        const double f0 =
-            FreqTable[static_cast<std::size_t>(storedIndex(band_->freq, kLastFreqIndex))];
-        const double q = QTable[static_cast<std::size_t>(storedIndex(band_->q, kLastQIndex))];
-        const double gain = gainDbOfIndex(storedIndex(band_->gain, kLastGainIndex));
+        const double f0 = FreqTable[static_cast<std::size_t>(
+            storedIndex(storeRead(band_->freq), kLastFreqIndex))];
+        const double q =
+            QTable[static_cast<std::size_t>(storedIndex(storeRead(band_->q), kLastQIndex))];
+        const double gain = gainDbOfIndex(storedIndex(storeRead(band_->gain), kLastGainIndex));
         coeffs = designBiquad(static_cast<BiquadKind>(type_ + 3), f0, q, std::pow(10.0, gain / 40));
         return;
     }
-    const int index = xover_ ? storedIndex(xover_->freq, kLastXoverIndex) : 0;
+    const int index = xover_ ? storedIndex(storeRead(xover_->freq), kLastXoverIndex) : 0;
     if (index == 0) { // off
         flat = true;
         return;
     }
-    const CrossoverDesign cd = crossoverDesign(code_, xover_->slope, xover_->userQ);
+    const CrossoverDesign cd =
+        crossoverDesign(code_, storeRead(xover_->slope), storeRead(xover_->userQ));
     sections = cd.sections;
     coeffs = designBiquad(type_ == kHighPass ? BiquadKind::HighPass : BiquadKind::LowPass,
                           XoverFreqTable[static_cast<std::size_t>(index)], cd.q, 1.0);
@@ -205,7 +212,8 @@ void CFilter::recompute() {
 void CFilter::placeBandMarker() {
     const int w = plotWidth_;
     const int h = plotHeight_;
-    const int storedGain = band_ ? storedIndex(band_->gain, kLastGainIndex) : kZeroDbGainIndex;
+    const int storedGain =
+        band_ ? storedIndex(storeRead(band_->gain), kLastGainIndex) : kZeroDbGainIndex;
     int x0 = freqToPixelX(freqHz_, w) - kMarkerSize / 2;
     int y0 = dbToPixelY(band_ ? gainDbOfIndex(storedGain) : gainDb_, h) - kMarkerSize / 2;
     x0 = std::max(x0, -kMarkerSize / 2);
@@ -278,7 +286,7 @@ void CFilter::beginGrab(Point p) {
     const Point c = markerRect_.center();
     grabOffset_ = {p.x - c.x, p.y - c.y};
     if (band_)
-        qIndexAtGrab_ = storedIndex(band_->q, kLastQIndex);
+        qIndexAtGrab_ = storedIndex(storeRead(band_->q), kLastQIndex);
 }
 
 int CFilter::dragPeak(Point p) {
@@ -295,11 +303,11 @@ int CFilter::dragPeak(Point p) {
     const double g = std::clamp(yToDb(y, plotHeight_), -24.0, 12.0);
 
     const int freqIndex = nearestIndex(FreqTable, f);
-    band_->freq = static_cast<std::uint16_t>(freqIndex);
+    storeWrite(band_->freq, static_cast<std::uint16_t>(freqIndex));
     freqHz_ = FreqTable[static_cast<std::size_t>(freqIndex)];
     gainDb_ = g;
     const int gainIndex = static_cast<int>(std::floor((g + 24) * 100 / (0.1 * 100) + 0.5));
-    band_->gain = static_cast<std::uint16_t>(gainIndex);
+    storeWrite(band_->gain, static_cast<std::uint16_t>(gainIndex));
     if (linkedSlider_)
         linkedSlider_->setGainPosition(gainIndex);
     recompute();
@@ -321,7 +329,7 @@ int CFilter::dragXover(Point p) {
         std::clamp(xToFreq(x, plotWidth_), XoverFreqTable[static_cast<std::size_t>(minIndex_)],
                    XoverFreqTable[static_cast<std::size_t>(maxIndex_)]);
     const int index = nearestIndex(XoverFreqTable, f);
-    xover_->freq = static_cast<std::uint16_t>(index);
+    storeWrite(xover_->freq, static_cast<std::uint16_t>(index));
     freqHz_ = XoverFreqTable[static_cast<std::size_t>(index)];
     recompute();
     return 1;
@@ -337,16 +345,16 @@ int CFilter::dragQ(int x) {
 
 int CFilter::frequencyIndex() const {
     if (band_)
-        return band_->freq;
-    return xover_ ? static_cast<int>(xover_->freq) : 0;
+        return storeRead(band_->freq);
+    return xover_ ? static_cast<int>(storeRead(xover_->freq)) : 0;
 }
 
 int CFilter::gainIndex() const {
-    return band_ ? static_cast<int>(band_->gain) : kZeroDbGainIndex;
+    return band_ ? static_cast<int>(storeRead(band_->gain)) : kZeroDbGainIndex;
 }
 
 int CFilter::qIndex() const {
-    return band_ ? static_cast<int>(band_->q) : -1;
+    return band_ ? static_cast<int>(storeRead(band_->q)) : -1;
 }
 
 const std::string& CFilter::buildInfoText() {
@@ -355,10 +363,10 @@ const std::string& CFilter::buildInfoText() {
         const bool whole = frequencyIndex() >= kWholeHzXoverIndex;
         std::snprintf(text, sizeof text, whole ? "%.0fHz " : "%.1fHz ", freqHz_);
     } else {
-        const int qi = band_ ? storedIndex(band_->q, kLastQIndex) : 0;
+        const int qi = band_ ? storedIndex(storeRead(band_->q), kLastQIndex) : 0;
         const double q = QTable[static_cast<std::size_t>(qi)];
-        const double gain =
-            gainDbOfIndex(band_ ? storedIndex(band_->gain, kLastGainIndex) : kZeroDbGainIndex);
+        const double gain = gainDbOfIndex(
+            band_ ? storedIndex(storeRead(band_->gain), kLastGainIndex) : kZeroDbGainIndex);
         const bool whole = freqHz_ >= 101.0;
         switch (type_) {
         case kLowShelf:

@@ -2,7 +2,7 @@
 #include "link/Command.h"
 
 #include "link/ParamFrame.h"
-#include "model/Defaults.h"
+#include "model/StoreWrite.h"
 
 #include <cstring>
 #include <thread>
@@ -195,8 +195,16 @@ int CCommand::onReply() {
 }
 
 void CCommand::loadDump() {
-    loadDumpPayload(liveParams, RxRecord.bytes);
-    syncSent(); // nothing of the dump is sent back
+    // The dump replaces the store in one write section, so a page's edit lands either
+    // before it (and is overwritten, as the device's values win) or after it (and is sent).
+    // Nothing of the dump is sent back. The window thread re-attaches the curve models
+    // when it handles WM_LINK_SYNCED: they belong to it.
+    storeUpdate(
+        liveParams, sentParams,
+        [](DeviceParams& p, const void* frame) {
+            loadDumpPayload(p, static_cast<const std::uint8_t*>(frame));
+        },
+        RxRecord.bytes);
     if (m_mainWindow)
         m_mainWindow->post(WM_LINK_SYNCED, 0, 0);
     if (TxRecord[mark::ModeLoadMark] != 0)
@@ -349,51 +357,69 @@ void CCommand::queueUploadAll() {
 
 // ---- change detector ----
 
-int CCommand::nextChange() {
-    const auto* live = reinterpret_cast<const std::uint8_t*>(&liveParams);
-    auto* sent = reinterpret_cast<std::uint8_t*>(&sentParams);
+namespace {
 
+// The first element whose bytes in `live` differ from sentParams, in the detector's order.
+struct Difference {
+    ParamGroup group;
+    int element;
+};
+
+bool firstDifference(const std::uint8_t* live, Difference& found) {
+    const auto* sent = reinterpret_cast<const std::uint8_t*>(&sentParams);
     for (int gi = 0; gi < kParamGroupCount; ++gi) {
         const auto group = static_cast<ParamGroup>(gi);
         const ParamGroupInfo& g = paramGroupInfo(group);
         const std::uint8_t* liveGroup = live + g.offset;
-        std::uint8_t* sentGroup = sent + g.offset;
+        const std::uint8_t* sentGroup = sent + g.offset;
         if (g.stride == g.size &&
             std::memcmp(liveGroup, sentGroup, std::size_t{g.count} * g.stride) == 0)
             continue;
-
         for (int k = 0; k < g.count; ++k) {
             const std::size_t at = static_cast<std::size_t>(k) * g.stride;
-            // Pages write the store without the lock: read the element once, and send and
-            // record exactly what was read, so a later edit shows up as a new difference.
-            std::uint8_t value[8];
-            std::memcpy(value, liveGroup + at, g.size);
-            if (std::memcmp(value, sentGroup + at, g.size) == 0)
-                continue;
-
-            std::memset(&TxRecord[kFrameAreaSize], 0, kMarksSize); // no marks on these
-            const int bank = paramSceneBank(group, k);
-            if (bank != 0 && sentParams.scene != bank) {
-                // The device applies this frame to the bank of the last scene frame it got:
-                // switch it to the field's bank first (after a scene copy, or an edit made
-                // before the new scene went out), or the value lands in the other bank.
-                const auto scene = static_cast<std::uint8_t>(bank);
-                buildParamFrame(TxRecord, ParamGroup::Scene, 0, &scene);
-                sentParams.scene = scene;
-                return 1;
+            if (std::memcmp(liveGroup + at, sentGroup + at, g.size) != 0) {
+                found = {group, k};
+                return true;
             }
-
-            std::uint8_t wire[8];
-            std::memcpy(wire, value, g.size);
-            if (group == ParamGroup::MasterMute) {
-                // Only the mute flag is recorded; the volume is its own group.
-                const std::uint8_t volume = liveParams.masterVolume[k];
-                wire[0] = value[0] ? std::uint8_t{0} : volume;
-            }
-            buildParamFrame(TxRecord, group, k, wire);
-            std::memcpy(sentGroup + at, value, g.size);
-            return 1;
         }
+    }
+    return false;
+}
+
+} // namespace
+
+bool CCommand::findChange() {
+    // Pages write the store without the lock: work on one snapshot, and send and record
+    // exactly what it holds, so a later edit shows up as a new difference.
+    DeviceParams snapshot;
+    storeSnapshot(&snapshot, &liveParams, sizeof snapshot);
+    const auto* live = reinterpret_cast<const std::uint8_t*>(&snapshot);
+    auto* sent = reinterpret_cast<std::uint8_t*>(&sentParams);
+
+    Difference d{};
+    if (firstDifference(live, d)) {
+        const ParamGroupInfo& g = paramGroupInfo(d.group);
+        const std::size_t at = g.offset + static_cast<std::size_t>(d.element) * g.stride;
+        std::memset(&TxRecord[kFrameAreaSize], 0, kMarksSize); // no marks on these
+        const int bank = paramSceneBank(d.group, d.element);
+        if (bank != 0 && sentParams.scene != bank) {
+            // The device applies this frame to the bank of the last scene frame it got:
+            // switch it to the field's bank first (after a scene copy, or an edit made
+            // before the new scene went out), or the value lands in the other bank.
+            const auto scene = static_cast<std::uint8_t>(bank);
+            buildParamFrame(TxRecord, ParamGroup::Scene, 0, &scene);
+            sentParams.scene = scene;
+            return true;
+        }
+        std::uint8_t wire[8];
+        std::memcpy(wire, live + at, g.size);
+        if (d.group == ParamGroup::MasterMute) {
+            // Only the mute flag is recorded; the volume is its own group.
+            wire[0] = live[at] ? std::uint8_t{0} : snapshot.masterVolume[d.element];
+        }
+        buildParamFrame(TxRecord, d.group, d.element, wire);
+        std::memcpy(sent + at, live + at, g.size);
+        return true;
     }
 
     std::memset(&TxRecord[kFrameAreaSize], 0, kMarksSize);
@@ -403,7 +429,12 @@ int CCommand::nextChange() {
     TxRecord[3] = cmd::KeepAlive;
     TxRecord[4] = 0x00;
     writeChecksum(TxRecord);
-    m_sleep(kKeepAlivePause);
+    return false;
+}
+
+int CCommand::nextChange() {
+    if (!findChange())
+        m_sleep(kKeepAlivePause);
     return 1;
 }
 

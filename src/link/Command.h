@@ -82,11 +82,18 @@ public:
     // that differs from sentParams in TxRecord and records it as sent, or builds the
     // keep-alive and pauses. Always returns 1. Never allocates.
     int nextChange();
+    // The same without the pause: true when a field's frame was built, false for the
+    // keep-alive, whose pause is then the caller's to take (the port thread takes it
+    // without holding g_frameLock).
+    bool findChange();
 
     // Where the receive path posts its messages. The System panel target is null while
-    // the panel is closed.
+    // the panel is closed. The port thread posts to the panel only while it holds
+    // g_frameLock, so taking the lock here means that once the panel has unregistered,
+    // nothing is posted to it any more and it may be destroyed.
     void setMainWindow(MessageTarget* target) { m_mainWindow = target; }
     void setSystemPanel(MessageTarget* target) {
+        std::lock_guard<std::recursive_mutex> lock(g_frameLock);
         m_systemPanel = target;
         m_progressPosted = false; // a message queued for a closed panel is never taken
     }

@@ -9,18 +9,18 @@ namespace zel {
 
 namespace {
 
-constexpr std::array<std::uint8_t, kDanceEqBandCount> makeDanceEqBandMap() {
-    std::array<std::uint8_t, kDanceEqBandCount> map{};
-    for (int k = 0; k < kDanceEqBandCount; ++k)
-        map[static_cast<std::size_t>(k)] = static_cast<std::uint8_t>(danceEqBandIndex(k));
+// Frame index of each element of a Dance group, from the bank table.
+template <BankedArray A, std::size_t N> constexpr std::array<std::uint8_t, N> danceFrameIndex() {
+    std::array<std::uint8_t, N> map{};
+    for (std::size_t k = 0; k < N; ++k)
+        map[k] = static_cast<std::uint8_t>(singingIndexOf(A, static_cast<int>(k)));
     return map;
 }
-constexpr auto kDanceEqBandMap = makeDanceEqBandMap();
-constexpr std::uint8_t kDanceFilterMap[4] = {kDanceFilterIndex[0], kDanceFilterIndex[1],
-                                             kDanceFilterIndex[2], kDanceFilterIndex[3]};
-constexpr std::uint8_t kDanceEqBypassMap[5] = {kDanceEqBypassIndex[0], kDanceEqBypassIndex[1],
-                                               kDanceEqBypassIndex[2], kDanceEqBypassIndex[3],
-                                               kDanceEqBypassIndex[4]};
+constexpr auto kDanceByteParamMap = danceFrameIndex<BankedArray::ByteParam, 16>();
+constexpr auto kDanceEqBandMap = danceFrameIndex<BankedArray::EqBand, kDanceEqBandCount>();
+constexpr auto kDanceFilterMap = danceFrameIndex<BankedArray::Filter, 4>();
+constexpr auto kDanceEqBypassMap = danceFrameIndex<BankedArray::EqBypass, 5>();
+constexpr auto kDancePhaseMap = danceFrameIndex<BankedArray::Phase, 16>();
 
 constexpr std::uint16_t at(std::size_t offset) {
     return static_cast<std::uint16_t>(offset);
@@ -33,21 +33,22 @@ constexpr ParamGroupInfo kGroups[kParamGroupCount] = {
     {0x01, true, at(offsetof(DeviceParams, masterMute)), 1, 1, 3, 0, nullptr},
     {0x01, true, at(offsetof(DeviceParams, masterVolume)), 1, 1, 3, 0, nullptr},
     {0x02, true, at(offsetof(DeviceParams, byteParam)), 1, 1, 34, 0, nullptr},
-    {0x02, true, at(kDance + offsetof(DanceBank, byteParam)), 1, 1, 16, 10, nullptr},
+    {0x02, true, at(kDance + offsetof(DanceBank, byteParam)), 1, 1, 16, 0,
+     kDanceByteParamMap.data()},
     {0x03, true, at(offsetof(DeviceParams, eqBand)), 6, 6, kEqBandCount, 0, nullptr},
     {0x03, true, at(kDance + offsetof(DanceBank, eqBand)), 6, 6, kDanceEqBandCount, 0,
      kDanceEqBandMap.data()},
     {0x04, true, at(offsetof(DeviceParams, filter)), 4, 4, 16, 0, nullptr},
-    {0x04, true, at(kDance + offsetof(DanceBank, filter)), 4, 4, 4, 0, kDanceFilterMap},
+    {0x04, true, at(kDance + offsetof(DanceBank, filter)), 4, 4, 4, 0, kDanceFilterMap.data()},
     {0x05, true, at(offsetof(DeviceParams, timeParam)), 2, 2, 14, 0, nullptr},
     {0x06, true, at(offsetof(DeviceParams, fbeMode)), 1, 1, 2, 0, nullptr},
     {0x07, true, at(offsetof(DeviceParams, compressor)), 4, 4, 7, 0, nullptr},
     {0x08, true, at(offsetof(DeviceParams, outputMute)), 1, 1, 6, 0, nullptr},
     {0x09, true, at(offsetof(DeviceParams, eqBypass)), 1, 1, 15, 0, nullptr},
-    {0x09, true, at(offsetof(DeviceParams, danceEqBypass)), 1, 1, 5, 0, kDanceEqBypassMap},
+    {0x09, true, at(offsetof(DeviceParams, danceEqBypass)), 1, 1, 5, 0, kDanceEqBypassMap.data()},
     {0x0A, true, at(offsetof(DeviceParams, noiseGate)), 4, 3, 3, 0, nullptr},
     {0x0B, true, at(offsetof(DeviceParams, phase)), 1, 1, 28, 0, nullptr},
-    {0x0B, true, at(kDance + offsetof(DanceBank, phase)), 1, 1, 16, 8, nullptr},
+    {0x0B, true, at(kDance + offsetof(DanceBank, phase)), 1, 1, 16, 0, kDancePhaseMap.data()},
     {0x31, false, at(offsetof(DeviceParams, musicInputPort)), 2, 2, 1, 0, nullptr},
     {0x36, true, at(offsetof(DeviceParams, volumeLimit)), 1, 1, 6, 0, nullptr},
     {0x3A, false, at(offsetof(DeviceParams, scene)), 1, 1, 1, 0, nullptr},
@@ -68,15 +69,15 @@ int paramSceneBank(ParamGroup group, int element) {
     case ParamGroup::DancePhase:
         return 2;
     case ParamGroup::ByteParam:
-        return index >= 10 && index <= 25 ? 1 : 0;
+        return hasDanceCopy(BankedArray::ByteParam, index) ? 1 : 0;
     case ParamGroup::EqBand:
-        return index <= 9 || (index >= 70 && index <= 92) ? 1 : 0;
+        return hasDanceCopy(BankedArray::EqBand, index) ? 1 : 0;
     case ParamGroup::Filter:
-        return index == 0 || index == 3 || index == 4 || index == 15 ? 1 : 0;
+        return hasDanceCopy(BankedArray::Filter, index) ? 1 : 0;
     case ParamGroup::EqBypass:
-        return index == 0 || (index >= 7 && index <= 10) ? 1 : 0;
+        return hasDanceCopy(BankedArray::EqBypass, index) ? 1 : 0;
     case ParamGroup::Phase:
-        return index >= 8 && index <= 23 ? 1 : 0;
+        return hasDanceCopy(BankedArray::Phase, index) ? 1 : 0;
     default:
         return 0;
     }

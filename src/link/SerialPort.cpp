@@ -33,11 +33,18 @@ constexpr auto kReplyWait = 1000ms;
 // Pauses.
 constexpr auto kAfterChangePause = 50ms;   // after a frame from the change detector
 constexpr auto kAfterReadPause = 5ms;      // after reading a reply
-constexpr auto kIdlePollPause = 5ms;       // between two polls that found no byte
-constexpr auto kModeLoadPollExtra = 50ms;  // added to each empty poll for a mode load
 constexpr auto kModeLoadReadDelay = 200ms; // before reading a mode load's reply
+// How often the keep-alive pause looks at the store for an edit to send instead.
+constexpr auto kEditWatchPeriod = 20ms;
 
-constexpr int kStallPolls = 200;      // empty polls before a reply counts as stalled
+// Silence within a reply after which it counts as stalled; the device takes its time over
+// a mode load.
+constexpr auto kStallTime = 1000ms;
+constexpr auto kModeLoadStallTime = 11000ms;
+// The longest single wait for reply bytes: a platform whose character event could be missed
+// looks at the port again at least this often.
+constexpr auto kInputWaitSlice = 100ms;
+
 constexpr int kTimeoutRetryLimit = 3; // failure when RetryCount + 1 exceeds it
 constexpr int kReadRetryLimit = 1;    // the same for stalls and failed reads
 
@@ -64,6 +71,12 @@ int portNumber(const std::string& name) {
 
 } // namespace
 
+// The port thread's hold of g_frameLock while it handles one wait result. It lets go while
+// it pauses or waits for reply bytes, so the window thread can queue a frame, save or load a
+// mode at any time; what the lock guards (the queue, TxRecord, RxRecord, a dump going into
+// the store) is never left half-changed across such a gap.
+using FrameLock = std::unique_lock<std::recursive_mutex>;
+
 struct CSerialPort::Impl {
     std::atomic<int> stopRequest{0};
     std::thread thread;
@@ -87,7 +100,23 @@ struct CSerialPort::Impl {
     // the dump changes the title once and not once per byte.
     int titleShown = 0;
 
-    void pause(std::chrono::milliseconds d) { sleeper.load()(d); }
+    // A pause of the port thread, ended early by the shutdown event: false when that was
+    // signalled. A test's sleeper replaces the real wait.
+    bool pause(std::chrono::milliseconds d) {
+        const Sleeper s = sleeper.load();
+        if (s != &defaultSleep) {
+            s(d);
+            return !shutdownEvent.isSet();
+        }
+        return !shutdownEvent.waitFor(d);
+    }
+    // The same without g_frameLock, so that the window thread never waits out a pause.
+    bool pauseUnlocked(FrameLock& frames, std::chrono::milliseconds d) {
+        frames.unlock();
+        const bool go = pause(d);
+        frames.lock();
+        return go;
+    }
 
     void stopThread() {
         if (!thread.joinable())
@@ -160,11 +189,13 @@ struct CSerialPort::Impl {
     }
 
     void run();
-    void takeNextFrame();
-    void handleComm();
+    void takeNextFrame(FrameLock& frames);
+    void keepAlivePause(FrameLock& frames);
+    void handleComm(FrameLock& frames);
     void superviseReply();
     void WriteTx();
-    void ReadReply();
+    void ReadReply(FrameLock& frames);
+    int waitForInput(std::chrono::milliseconds timeout);
     void showTitle();
 };
 
@@ -204,19 +235,19 @@ void CSerialPort::Impl::run() {
         }
         const int result = device.wait(events, timeout);
 
-        std::lock_guard frames(g_frameLock);
+        FrameLock frames(g_frameLock);
         switch (result) {
         case Shutdown:
             threadAlive = 0;
             return;
         case SendNext:
-            takeNextFrame();
+            takeNextFrame(frames);
             break;
         case Write:
             WriteTx();
             break;
         case Comm:
-            handleComm();
+            handleComm(frames);
             break;
         case SerialDevice::kWaitTimeout:
             superviseReply();
@@ -227,7 +258,7 @@ void CSerialPort::Impl::run() {
     }
 }
 
-void CSerialPort::Impl::takeNextFrame() {
+void CSerialPort::Impl::takeNextFrame(FrameLock& frames) {
     CCommand* command = g_pCommand;
     if (!command) {
         resetEventAt(SendNext);
@@ -238,20 +269,59 @@ void CSerialPort::Impl::takeNextFrame() {
         RxRecord[mark::SyncMark] = TxRecord[mark::SyncMark];
         resetEventAt(SendNext);
         setEventAt(Write);
-    } else {
-        command->nextChange(); // always places a frame, the keep-alive after its pause
-        resetEventAt(SendNext);
-        setEventAt(Write);
-        pause(kAfterChangePause);
+        return;
     }
+    // The change detector always places a frame: a field's, or the keep-alive.
+    const bool change = command->findChange();
+    resetEventAt(SendNext);
+    if (change)
+        pauseUnlocked(frames, kAfterChangePause);
+    else
+        keepAlivePause(frames);
+    setEventAt(Write);
 }
 
-void CSerialPort::Impl::handleComm() {
+void CSerialPort::Impl::keepAlivePause(FrameLock& frames) {
+    // The keep-alive goes out after its 300 ms pause and the 50 ms that follow every frame of
+    // the change detector. An edit made meanwhile is sent instead, at once, though never
+    // sooner than those 50 ms after the last reply.
+    const auto decided = std::chrono::steady_clock::now();
+    const auto end = decided + kKeepAlivePause + kAfterChangePause;
+    const auto earliest = decided + kAfterChangePause;
+    bool edited = false;
+    frames.unlock();
+    for (;;) {
+        const auto now = std::chrono::steady_clock::now();
+        if (now >= end)
+            break;
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(end - now);
+        if (!pause(std::min<std::chrono::milliseconds>(kEditWatchPeriod, left)))
+            break;
+        // A window thread that holds the lock is busy for a moment only: look next time.
+        if (!frames.try_lock())
+            continue;
+        // Queued frames go before the detector's: then the keep-alive stays as decided.
+        CCommand* command = g_pCommand;
+        edited = command && command->queuedCount() == 0 && command->findChange();
+        frames.unlock();
+        if (edited)
+            break;
+    }
+    if (edited) {
+        const auto wait = std::chrono::ceil<std::chrono::milliseconds>(
+            earliest - std::chrono::steady_clock::now());
+        if (wait.count() > 0)
+            pause(wait);
+    }
+    frames.lock();
+}
+
+void CSerialPort::Impl::handleComm(FrameLock& frames) {
     if (device.commEventHasRxChar() && RxRecord[mark::AwaitingReply]) {
         if (TxRecord[3] == kModeLoadCommand)
-            pause(kModeLoadReadDelay);
-        ReadReply();
-        pause(kAfterReadPause);
+            pauseUnlocked(frames, kModeLoadReadDelay);
+        ReadReply(frames);
+        pauseUnlocked(frames, kAfterReadPause);
     }
     CCommand* command = g_pCommand;
     if (!command || command->queuedCount() == 0) {
@@ -309,7 +379,9 @@ void CSerialPort::Impl::WriteTx() {
     titleShown = 0;
 }
 
-void CSerialPort::Impl::ReadReply() {
+void CSerialPort::Impl::ReadReply(FrameLock& frames) {
+    const auto stallTime = TxRecord[3] == kModeLoadCommand ? kModeLoadStallTime : kStallTime;
+    auto lastByte = std::chrono::steady_clock::now();
     for (;;) {
         std::size_t waiting = 0;
         SerialResult status;
@@ -324,12 +396,15 @@ void CSerialPort::Impl::ReadReply() {
         }
 
         if (waiting == 0) {
-            const auto polls = static_cast<std::int16_t>(RxRecord.get16(mark::IdlePolls) + 1);
-            RxRecord.set16(mark::IdlePolls, polls);
-            if (TxRecord[3] == kModeLoadCommand)
-                pause(kModeLoadPollExtra);
-            if (polls <= kStallPolls) {
-                pause(kIdlePollPause);
+            const auto silent = std::chrono::steady_clock::now() - lastByte;
+            if (silent < stallTime) {
+                // Wait on the port for the rest of the reply, without the lock.
+                const auto left = std::chrono::ceil<std::chrono::milliseconds>(stallTime - silent);
+                frames.unlock();
+                const int woken = waitForInput(std::min(left, kInputWaitSlice));
+                frames.lock();
+                if (woken == Shutdown)
+                    return; // Close: the thread ends at its next wait
                 continue;
             }
             const int n = RxRecord[mark::RetryCount] + 1;
@@ -347,7 +422,7 @@ void CSerialPort::Impl::ReadReply() {
             return; // the reply wait decides
         }
 
-        RxRecord.set16(mark::IdlePolls, 0);
+        lastByte = std::chrono::steady_clock::now();
         std::unique_lock port(portLock);
         std::uint8_t byte = 0;
         const SerialResult read = device.readByte(byte);
@@ -397,6 +472,21 @@ void CSerialPort::Impl::ReadReply() {
             return;
         }
     }
+}
+
+int CSerialPort::Impl::waitForInput(std::chrono::milliseconds timeout) {
+    {
+        std::lock_guard port(portLock);
+        const SerialDevice::CommWait armed = device.startCommWait();
+        if (armed == SerialDevice::CommWait::Complete)
+            return Comm;
+        if (armed == SerialDevice::CommWait::Failed)
+            return SerialDevice::kWaitFailed; // the next look at the port reports it
+    }
+    // Only the shutdown event may end the wait early besides the port.
+    const ManualResetEvent* const shutdownOnly[3] = {&shutdownEvent, &shutdownEvent,
+                                                     &shutdownEvent};
+    return device.wait(shutdownOnly, timeout);
 }
 
 void CSerialPort::Impl::showTitle() {

@@ -2,6 +2,7 @@
 
 #include "model/EqTables.h"
 #include "model/Globals.h"
+#include "model/StoreWrite.h"
 
 #include <cassert>
 #include <cstring>
@@ -41,8 +42,9 @@ std::span<const double> defaultFreqs(int bandCount) {
 
 void setMasterVolume(DeviceParams& p, int i, std::uint8_t value) {
     assert(i >= 0 && i < 3);
-    p.masterVolume[i] = value;
-    p.masterMute[i] = value == 0 ? 1 : 0;
+    // Pages and master sliders call this on the live store while the port thread reads it.
+    storeWrite(p.masterVolume[i], value);
+    storeWrite(p.masterMute[i], value == 0 ? 1 : 0);
 }
 
 EqBand defaultBand(int section, int band) {

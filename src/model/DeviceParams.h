@@ -3,6 +3,8 @@
 // offset below is part of the file format and of the dump.
 #pragma once
 
+#include "model/SceneBanks.h"
+
 #include <cstddef>
 #include <cstdint>
 
@@ -62,16 +64,21 @@ inline constexpr int kDanceEqBandCount = 33;
 inline constexpr int kModeCount = 6;
 inline constexpr int kModeNameLength = 20;
 
-// The Dance copies of the scene-dependent fields. The device keeps currentMode and a spare
-// byte between this group and the Dance EQ bypass flags, so those flags live outside it
-// (DeviceParams::danceEqBypass, named "dance.eqBypass" in the field table).
+// The Dance copies of the scene-dependent fields, in the order of kBankedRuns within each
+// array. The device keeps currentMode and a spare byte between this group and the Dance EQ
+// bypass flags, so those flags live outside it (DeviceParams::danceEqBypass, named
+// "dance.eqBypass" in the field table).
 struct DanceBank {
-    std::uint8_t byteParam[16];       // byteParam[10..25]
-    EqBand eqBand[kDanceEqBandCount]; // eqBand[0..9] then eqBand[70..92]
-    FilterParams filter[4];           // filter[0], [3], [4], [15]
-    std::uint8_t phase[16];           // phase[8..23]
+    std::uint8_t byteParam[16];
+    EqBand eqBand[kDanceEqBandCount];
+    FilterParams filter[4];
+    std::uint8_t phase[16];
 };
 static_assert(sizeof(DanceBank) == 246);
+static_assert(danceCount(BankedArray::ByteParam) == 16 &&
+              danceCount(BankedArray::EqBand) == kDanceEqBandCount &&
+              danceCount(BankedArray::Filter) == 4 && danceCount(BankedArray::Phase) == 16 &&
+              danceCount(BankedArray::EqBypass) == 5);
 
 struct DeviceParams {
     std::uint8_t masterVolume[3]; // 0 music, 1 microphone, 2 effect
@@ -155,11 +162,15 @@ struct EqSection {
     int blockId;    // EqBlockId of the page and graph that show it
     int danceFirst; // first dance.eqBand element, or -1 without a Dance copy
 };
+constexpr EqSection eqSection(int firstBand, int bandCount, int blockId) {
+    return {firstBand, bandCount, blockId, danceCopyOf(BankedArray::EqBand, firstBand)};
+}
 inline constexpr int kEqSectionCount = 15;
 inline constexpr EqSection kEqSections[kEqSectionCount] = {
-    {0, 10, 0, 0},    {10, 20, 1, -1},  {30, 20, 4, -1},   {50, 5, 2, -1},    {55, 5, 3, -1},
-    {60, 5, 5, -1},   {65, 5, 6, -1},   {70, 5, 7, 10},    {75, 5, 8, 15},    {80, 3, 9, 20},
-    {83, 10, 10, 23}, {93, 10, 11, -1}, {103, 10, 12, -1}, {113, 10, 13, -1}, {123, 10, 14, -1},
+    eqSection(0, 10, 0),    eqSection(10, 20, 1),   eqSection(30, 20, 4),   eqSection(50, 5, 2),
+    eqSection(55, 5, 3),    eqSection(60, 5, 5),    eqSection(65, 5, 6),    eqSection(70, 5, 7),
+    eqSection(75, 5, 8),    eqSection(80, 3, 9),    eqSection(83, 10, 10),  eqSection(93, 10, 11),
+    eqSection(103, 10, 12), eqSection(113, 10, 13), eqSection(123, 10, 14),
 };
 
 // EqBlockId differs from the section number only for microphone B and the A pre-EQs.
@@ -175,14 +186,6 @@ constexpr int sectionOfBlock(int blockId) {
         return blockId;
     }
 }
-
-// The command index a dance.eqBand element travels with (0..9, then 70..92).
-constexpr int danceEqBandIndex(int element) {
-    return element < 10 ? element : element + 60;
-}
-// The command index of each dance.filter element and of each dance.eqBypass element.
-inline constexpr int kDanceFilterIndex[4] = {0, 3, 4, 15};
-inline constexpr int kDanceEqBypassIndex[5] = {0, 7, 8, 9, 10};
 
 // masterVolume[i] = value; masterMute[i] follows it (1 exactly when value is 0).
 void setMasterVolume(DeviceParams& p, int i, std::uint8_t value);

@@ -3,6 +3,7 @@
 
 #include "model/DataConver.h"
 #include "model/EqTables.h"
+#include "model/StoreWrite.h"
 
 #include <algorithm>
 #include <cassert>
@@ -78,25 +79,9 @@ constexpr FilterRange kFilterRange[16] = {
 // Master levels and volume limits: music and microphone go to 84, the effect to 70.
 constexpr Range kLevelRange[3] = {{0, 84}, {0, 84}, {0, 70}};
 
-// Scene-dependent elements of the Singing bank (the ones with a Dance copy).
-constexpr bool singingByteParam(int i) {
-    return i >= 10 && i <= 25;
-}
-constexpr bool singingEqBand(int i) {
-    return i <= 9 || (i >= 70 && i <= 92);
-}
-constexpr bool singingFilter(int i) {
-    return i == 0 || i == 3 || i == 4 || i == 15;
-}
-constexpr bool singingEqBypass(int i) {
-    return i == 0 || (i >= 7 && i <= 10);
-}
-constexpr bool singingPhase(int i) {
-    return i >= 8 && i <= 23;
-}
-
-constexpr Bank singingIf(bool sceneDependent) {
-    return sceneDependent ? Bank::Singing : Bank::Shared;
+// Singing-bank elements are those with a Dance copy.
+Bank bankOf(BankedArray array, int index) {
+    return hasDanceCopy(array, index) ? Bank::Singing : Bank::Shared;
 }
 
 std::string indexed(std::string_view base, int i) {
@@ -163,15 +148,15 @@ std::vector<Field> buildTable() {
     for (int i = 0; i < 34; ++i)
         t.add(indexed("byteParam", i), offsetof(DeviceParams, byteParam) + std::size_t(i),
               FieldWidth::Byte, kByteParamRange[i], Delivery::ChangeDetector, 0x02, i,
-              singingIf(singingByteParam(i)));
+              bankOf(BankedArray::ByteParam, i));
 
     for (int i = 0; i < kEqBandCount; ++i)
         t.eqBand(indexed("eqBand", i), at(offsetof(DeviceParams, eqBand), i, sizeof(EqBand)), i,
-                 singingIf(singingEqBand(i)));
+                 bankOf(BankedArray::EqBand, i));
 
     for (int i = 0; i < 16; ++i)
         t.filter(indexed("filter", i), at(offsetof(DeviceParams, filter), i, sizeof(FilterParams)),
-                 i, singingIf(singingFilter(i)));
+                 i, bankOf(BankedArray::Filter, i));
 
     for (int i = 0; i < 14; ++i)
         t.add(indexed("timeParam", i), at(offsetof(DeviceParams, timeParam), i, sizeof(U16le)),
@@ -198,7 +183,7 @@ std::vector<Field> buildTable() {
     for (int i = 0; i < kEqSectionCount; ++i)
         t.add(indexed("eqBypass", i), offsetof(DeviceParams, eqBypass) + std::size_t(i),
               FieldWidth::Byte, kFlag, Delivery::ChangeDetector, 0x09, i,
-              singingIf(singingEqBypass(i)));
+              bankOf(BankedArray::EqBypass, i));
 
     t.add("spare981", offsetof(DeviceParams, spare981), FieldWidth::Byte, kAnyByte, Delivery::Never,
           0, -1);
@@ -219,7 +204,7 @@ std::vector<Field> buildTable() {
 
     for (int i = 0; i < 28; ++i)
         t.add(indexed("phase", i), offsetof(DeviceParams, phase) + std::size_t(i), FieldWidth::Byte,
-              kFlag, Delivery::ChangeDetector, 0x0B, i, singingIf(singingPhase(i)),
+              kFlag, Delivery::ChangeDetector, 0x0B, i, bankOf(BankedArray::Phase, i),
               Display::Polarity);
 
     // Inputs 1, 2, optical and USB are 0, 1, 3 and 4; no control offers 2.
@@ -251,23 +236,26 @@ std::vector<Field> buildTable() {
     t.add("lastManualScene", offsetof(DeviceParams, lastManualScene), FieldWidth::Byte, {1, 2},
           Delivery::Never, 0, -1);
 
+    // The Dance copies carry the frame index of their Singing element and its range.
     const std::size_t dance = offsetof(DeviceParams, dance);
-    for (int k = 0; k < 16; ++k)
+    for (int k = 0; k < 16; ++k) {
+        const int index = singingIndexOf(BankedArray::ByteParam, k);
         t.add(indexed("dance.byteParam", k),
               dance + offsetof(DanceBank, byteParam) + std::size_t(k), FieldWidth::Byte,
-              kByteParamRange[10 + k], Delivery::ChangeDetector, 0x02, 10 + k, Bank::Dance);
+              kByteParamRange[index], Delivery::ChangeDetector, 0x02, index, Bank::Dance);
+    }
     for (int k = 0; k < kDanceEqBandCount; ++k)
         t.eqBand(indexed("dance.eqBand", k),
-                 at(dance + offsetof(DanceBank, eqBand), k, sizeof(EqBand)), danceEqBandIndex(k),
-                 Bank::Dance);
+                 at(dance + offsetof(DanceBank, eqBand), k, sizeof(EqBand)),
+                 singingIndexOf(BankedArray::EqBand, k), Bank::Dance);
     for (int k = 0; k < 4; ++k)
         t.filter(indexed("dance.filter", k),
                  at(dance + offsetof(DanceBank, filter), k, sizeof(FilterParams)),
-                 kDanceFilterIndex[k], Bank::Dance);
+                 singingIndexOf(BankedArray::Filter, k), Bank::Dance);
     for (int k = 0; k < 16; ++k)
         t.add(indexed("dance.phase", k), dance + offsetof(DanceBank, phase) + std::size_t(k),
-              FieldWidth::Byte, kFlag, Delivery::ChangeDetector, 0x0B, 8 + k, Bank::Dance,
-              Display::Polarity);
+              FieldWidth::Byte, kFlag, Delivery::ChangeDetector, 0x0B,
+              singingIndexOf(BankedArray::Phase, k), Bank::Dance, Display::Polarity);
 
     // The System page's selected device mode; the device learns it only inside the
     // name and mode-load commands.
@@ -277,8 +265,8 @@ std::vector<Field> buildTable() {
           Delivery::Never, 0, -1);
     for (int k = 0; k < 5; ++k)
         t.add(indexed("dance.eqBypass", k), offsetof(DeviceParams, danceEqBypass) + std::size_t(k),
-              FieldWidth::Byte, kFlag, Delivery::ChangeDetector, 0x09, kDanceEqBypassIndex[k],
-              Bank::Dance);
+              FieldWidth::Byte, kFlag, Delivery::ChangeDetector, 0x09,
+              singingIndexOf(BankedArray::EqBypass, k), Bank::Dance);
     t.add("spare1423", offsetof(DeviceParams, spare1423), FieldWidth::Byte, kAnyByte,
           Delivery::Never, 0, -1);
 
@@ -356,6 +344,14 @@ const Field* fieldAtOffset(std::size_t offset) {
     return offset < f.offset + f.size() ? &f : nullptr;
 }
 
+const Field& sceneField(const Field& f, int scene) {
+    if (scene != 2 || f.bank != Bank::Singing)
+        return f;
+    const Field* copy = fieldAtOffset(static_cast<std::size_t>(danceOffsetOf(f.offset)));
+    assert(copy && copy->offset == danceOffsetOf(f.offset));
+    return *copy;
+}
+
 bool inRange(const Field& f, unsigned value) {
     return !f.isText() && value >= f.min && value <= f.max;
 }
@@ -374,9 +370,10 @@ void writeField(DeviceParams& p, const Field& f, unsigned value) {
         return;
     }
     std::uint8_t* b = bytesOf(p) + f.offset;
-    b[0] = static_cast<std::uint8_t>(value & 0xFF);
     if (f.width == FieldWidth::Word)
-        b[1] = static_cast<std::uint8_t>(value >> 8);
+        storeWrite(*reinterpret_cast<U16le*>(b), static_cast<std::uint16_t>(value));
+    else
+        storeWrite(*b, static_cast<std::uint8_t>(value));
 }
 
 std::string readText(const DeviceParams& p, const Field& f) {

@@ -68,6 +68,10 @@ const Field* findField(std::string_view name);
 // The field that holds byte `offset` of the record, or null beyond the record.
 const Field* fieldAtOffset(std::size_t offset);
 
+// The field a page shows for music scene `scene` (1 Singing, 2 Dance): the Dance copy of a
+// Singing-bank field when scene is 2, else the field itself.
+const Field& sceneField(const Field& f, int scene);
+
 // Whether value lies in the field's range. Always false for text fields.
 bool inRange(const Field& f, unsigned value);
 

@@ -2,6 +2,7 @@
 // a serial port (SerialDevice::wait).
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 
 namespace zel {
@@ -19,6 +20,8 @@ public:
     bool set();
     void reset();
     bool isSet() const;
+    // Waits until the event is signalled or `timeout` has passed; true when signalled.
+    bool waitFor(std::chrono::milliseconds timeout) const;
 
     // The waitable object: a file descriptor on POSIX, a HANDLE on Windows.
     std::intptr_t native() const { return m_native; }

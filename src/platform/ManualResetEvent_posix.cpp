@@ -53,4 +53,21 @@ bool ManualResetEvent::isSet() const {
     return r > 0 && (p.revents & POLLIN);
 }
 
+bool ManualResetEvent::waitFor(std::chrono::milliseconds timeout) const {
+    if (m_native < 0)
+        return false;
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+                              deadline - std::chrono::steady_clock::now())
+                              .count();
+        pollfd p{static_cast<int>(m_native), POLLIN, 0};
+        const int r = ::poll(&p, 1, left > 0 ? static_cast<int>(left) : 0);
+        if (r > 0)
+            return (p.revents & POLLIN) != 0;
+        if (r == 0 || errno != EINTR)
+            return false;
+    }
+}
+
 } // namespace zel

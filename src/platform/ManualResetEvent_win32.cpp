@@ -36,4 +36,9 @@ bool ManualResetEvent::isSet() const {
     return m_native && ::WaitForSingleObject(handleOf(m_native), 0) == WAIT_OBJECT_0;
 }
 
+bool ManualResetEvent::waitFor(std::chrono::milliseconds timeout) const {
+    return m_native && ::WaitForSingleObject(handleOf(m_native),
+                                             static_cast<DWORD>(timeout.count())) == WAIT_OBJECT_0;
+}
+
 } // namespace zel

@@ -3,11 +3,16 @@
 #include "LinkFixture.h"
 
 #include "model/Defaults.h"
+#include "model/StoreWrite.h"
+#include "modes/ModeLibrary.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstring>
+#include <filesystem>
 #include <random>
 #include <thread>
+#include <unistd.h>
 
 namespace zel::test {
 namespace {
@@ -212,7 +217,7 @@ TEST_F(LinkTest, StalledReplyIsGivenUpAndTheFrameWrittenAgain) {
 
     const auto rx = device.received();
     EXPECT_EQ(hex(rx[3].bytes), hex(rx[2].bytes));
-    // About a second of empty polls, then one reply wait of 500 ms.
+    // A second without a reply byte, then one reply wait of 500 ms.
     EXPECT_NEAR(elapsedMs(rx[2].at, rx[3].at), 1600, 500);
     EXPECT_TRUE(seen(WM_LINK_FAILED).empty());
     EXPECT_TRUE(online());
@@ -225,7 +230,7 @@ TEST_F(LinkTest, CloseWhileAReplyIsBeingReadWaitsForThatHandlingOnly) {
     controller->requestStartupSearch();
     ASSERT_TRUE(runUntil([&] { return online(); }, 3s));
     ASSERT_TRUE(runUntil([&] { return device.received().size() >= 3; }, 3s));
-    std::this_thread::sleep_for(150ms); // the port thread is now polling for the third byte
+    std::this_thread::sleep_for(150ms); // the port thread now waits for the third byte
 
     const auto before = Clock::now();
     controller->onDisconnect();
@@ -241,6 +246,111 @@ TEST_F(LinkTest, CloseWhileAReplyIsBeingReadWaitsForThatHandlingOnly) {
     EXPECT_FALSE(loop.timerRunning(CConnectionController::kPortSearchTimerId));
     const std::size_t frames = device.received().size();
     EXPECT_LE(frames, 4u);
+}
+
+// The window thread never waits on the device: with a 10 ms timer running, it queues a
+// command and saves a mode file while a reply stalls mid-way and while the device loads a
+// mode without finishing its answer. No tick is late by more than a few tens of ms; the
+// command goes out in its turn once the link recovers, or is dropped with a lost link.
+TEST_F(LinkTest, WindowThreadKeepsTicksWhileRepliesStall) {
+    struct Case {
+        const char* name;
+        std::vector<std::string> simArgs;
+        int modeLoad;        // device mode loaded first, -1 for none
+        std::size_t stalled; // index among the frames received of the one whose reply stalls,
+        int stalledCommand;  // or, when 0, the first frame with this command byte
+        bool unplug;         // the adapter is pulled during the stall
+    };
+    const Case cases[] = {
+        {"keep-alive reply stalls, then the device answers again",
+         {"--stall", "6/2/forever"},
+         -1,
+         5,
+         0x30,
+         false},
+        {"mode load stalls and the link is lost",
+         {"--stall", "cmd:38/2/forever"},
+         1,
+         0,
+         0x38,
+         true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        messages.clear();
+        SimProcess device("dev", c.simArgs);
+        useSimulators({&device});
+        controller->requestStartupSearch();
+        ASSERT_TRUE(runUntil([&] { return online(); }, 3s));
+        if (c.modeLoad >= 0)
+            controller->SendCommand(0x38, c.modeLoad);
+        auto stalledAt = [&]() -> std::size_t {
+            const auto rx = device.received();
+            for (std::size_t i = 2; i < rx.size(); ++i)
+                if ((c.stalled == 0 || i == c.stalled) && rx[i].bytes[3] == c.stalledCommand)
+                    return i;
+            return 0;
+        };
+        ASSERT_TRUE(runUntil([&] { return stalledAt() != 0; }, 3s));
+        const std::size_t stalled = stalledAt();
+
+        const auto folder = std::filesystem::temp_directory_path() /
+                            ("zel-stall-modes-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(folder);
+        struct QuietUi : ModeUi {
+            void message(const std::string&) override {}
+            bool confirm(const std::string&) override { return true; }
+        } ui;
+        CModeLibrary library(ui, folder);
+
+        std::vector<Clock::time_point> ticks;
+        loop.setTimerHandler([&](int id) {
+            if (id != 77)
+                return controller->onTimer(id);
+            ticks.push_back(Clock::now());
+            if (ticks.size() == 5) {
+                storeWrite(liveParams.userMode, 1);
+                controller->SendCommand(0x35, 0);
+            }
+            if (ticks.size() == 10)
+                library.saveMode("stalled");
+            if (ticks.size() == 60 && c.unplug)
+                device.signal(SIGUSR1);
+        });
+        loop.startTimer(77, 10ms);
+        loop.runFor(1500ms);
+        if (!c.unplug)
+            runUntil([&] { return withCommand(device.received(), 0x35).size() == 1; }, 3s);
+        else
+            runUntil([&] { return !seen(WM_LINK_FAILED).empty(); }, 3s);
+        loop.runFor(100ms);
+        loop.stopTimer(77);
+        loop.setTimerHandler([&](int id) { controller->onTimer(id); });
+
+        double longest = 0;
+        for (std::size_t i = 1; i < ticks.size(); ++i)
+            longest = std::max(longest, elapsedMs(ticks[i - 1], ticks[i]));
+        RecordProperty(c.unplug ? "longestTickGapModeLoadMs" : "longestTickGapStallMs",
+                       static_cast<int>(longest));
+        EXPECT_LT(longest, 50.0);
+        EXPECT_EQ(std::filesystem::file_size(folder / "stalled.dat"), 1427u);
+        std::filesystem::remove_all(folder);
+
+        const auto rx = device.received();
+        if (c.unplug) {
+            EXPECT_FALSE(seen(WM_LINK_FAILED).empty());
+            EXPECT_TRUE(withCommand(rx, 0x35).empty()) << "the command outlived the link";
+        } else {
+            // The stalled frame again (written anew after the stall), then the command.
+            ASSERT_GE(rx.size(), stalled + 3);
+            EXPECT_EQ(hex(rx[stalled + 1].bytes), hex(rx[stalled].bytes));
+            EXPECT_EQ(hex(rx[stalled + 2].bytes),
+                      hex(bytesOf({0xFF, 0x55, 0x03, 0x35, 0x01, 0x39})));
+            EXPECT_TRUE(seen(WM_LINK_FAILED).empty());
+        }
+        controller->onDisconnect();
+        controller.reset();
+    }
 }
 
 // Random edits in both scene banks, made faster than the link sends them: once the link

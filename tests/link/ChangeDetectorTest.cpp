@@ -2,7 +2,12 @@
 // keep-alive when the device is in step.
 #include "LinkTestSupport.h"
 
+#include "model/FieldTable.h"
+#include "model/StoreWrite.h"
+
+#include <atomic>
 #include <functional>
+#include <thread>
 
 namespace zel::test {
 namespace {
@@ -173,6 +178,42 @@ TEST_F(ChangeDetectorTest, AFieldOfTheOtherBankIsSentWithTheDeviceInThatBank) {
     }
 }
 
+// Every field of either bank, edited while the device is in the other bank, goes out behind
+// a switch to its own bank, with the command and index the field table gives it; its twin in
+// the other bank travels with the same command and index.
+TEST_F(ChangeDetectorTest, EveryBankedFieldGoesOutWithItsCommandIndexAndBank) {
+    int checked = 0;
+    for (const Field& f : allFields()) {
+        if (f.bank == Bank::Shared)
+            continue;
+        SCOPED_TRACE(f.name);
+        const int bank = f.bank == Bank::Dance ? 2 : 1;
+        fillDefaults(liveParams);
+        liveParams.scene = static_cast<std::uint8_t>(3 - bank);
+        sentParams = liveParams;
+        const unsigned old = readField(liveParams, f);
+        writeField(liveParams, f, old < f.max ? old + 1 : f.min);
+
+        ASSERT_EQ(command.nextChange(), 1);
+        const std::uint8_t scene = static_cast<std::uint8_t>(bank);
+        EXPECT_EQ(toHex(frameOf(TxRecord)), toHex({0xFF, 0x55, 0x03, 0x3A, scene,
+                                                   static_cast<std::uint8_t>(0x3A + 3 + bank)}));
+        ASSERT_EQ(command.nextChange(), 1);
+        EXPECT_EQ(TxRecord[3], f.command);
+        EXPECT_EQ(TxRecord[4], f.deviceIndex);
+        EXPECT_EQ(readField(sentParams, f), readField(liveParams, f));
+        EXPECT_TRUE(s_sleeps.empty());
+
+        const Field& twin = f.bank == Bank::Singing ? sceneField(f, 2) : f;
+        EXPECT_EQ(twin.bank, Bank::Dance);
+        EXPECT_EQ(twin.command, f.command);
+        EXPECT_EQ(twin.deviceIndex, f.deviceIndex);
+        EXPECT_EQ(&sceneField(f, 1), &f);
+        ++checked;
+    }
+    EXPECT_EQ(checked, 2 * (16 + 33 * 4 + 4 * 3 + 16 + 5));
+}
+
 TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
     liveParams.scene = 0;
     liveParams.byteParam[0] = 1;
@@ -183,6 +224,38 @@ TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
     EXPECT_EQ(TxRecord[3], 0x0B);
     EXPECT_EQ(command.nextChange(), 1);
     EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 03 3A 00 3D");
+}
+
+// A 16-bit field is two bytes of the packed store. While one thread flips it between 255
+// (FF 00) and 256 (00 01) through the write path, every frame the detector builds on another
+// thread carries one of the two values, never half of each (511 or 0).
+TEST_F(ChangeDetectorTest, SixteenBitEditsNeverGoOutTorn) {
+    EqBand& band = liveParams.eqBand[40];
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        for (unsigned n = 0; !stop.load(std::memory_order_relaxed); ++n) {
+            storeWrite(band.freq, n % 2 ? 256 : 255);
+            // Let the detector run on a loaded machine too, at either value in turn.
+            if (n % 63 == 0)
+                std::this_thread::yield();
+        }
+    });
+    int frames = 0;
+    std::vector<unsigned> torn;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(1500);
+    while (frames < 1000 && std::chrono::steady_clock::now() < end) {
+        std::lock_guard lock(g_frameLock);
+        if (!command.findChange() || TxRecord[3] != cmd::EqBand || TxRecord[4] != 40)
+            continue;
+        ++frames;
+        const unsigned freq = TxRecord[5] | (TxRecord[6] << 8);
+        if (freq != 255 && freq != 256)
+            torn.push_back(freq);
+    }
+    stop = true;
+    writer.join();
+    EXPECT_GT(frames, 10) << "the detector hardly ever saw the edits";
+    EXPECT_TRUE(torn.empty()) << torn.size() << " torn values, first " << torn.front();
 }
 
 } // namespace

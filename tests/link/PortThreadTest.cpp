@@ -6,6 +6,7 @@
 
 #include "link/DumpFrame.h"
 #include "link/SerialPort.h"
+#include "model/StoreWrite.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include <mutex>
 #include <numeric>
 #include <optional>
+#include <thread>
 #include <utility>
 
 namespace zel::test {
@@ -133,6 +135,35 @@ TEST_F(PortThreadTest, IdleLinkSendsKeepAliveAboutEvery350ms) {
     EXPECT_FALSE(waitFor(WM_LINK_FAILED, 0ms));
 }
 
+// An edit made while the link idles goes out at once, in place of the keep-alive that was
+// due, whenever in the pause it is made - yet never sooner than 50 ms after the last reply.
+TEST_F(PortThreadTest, EditOnAnIdleLinkGoesOutAtOnceInsteadOfTheKeepAlive) {
+    startLink(&ackAll);
+    ASSERT_TRUE(peer.waitForFrames(1, 2s));
+    int edits = 0;
+    for (const Ms sinceKeepAlive : {Ms(10), Ms(150), Ms(330)}) {
+        SCOPED_TRACE(sinceKeepAlive.count());
+        // Line up on a fresh keep-alive, then edit that long after it.
+        const std::size_t seen = peer.arrivals().size();
+        ASSERT_TRUE(peer.waitForFrames(seen + 1, 2s));
+        const auto keepAlive = peer.arrivals().back();
+        ASSERT_EQ(toHex(keepAlive.frame), toHex(kKeepAlive));
+        std::this_thread::sleep_until(keepAlive.at + sinceKeepAlive);
+        const auto edited = PtyPeer::Clock::now();
+        const auto value = static_cast<std::uint8_t>(0x30 + ++edits);
+        storeWrite(liveParams.byteParam[0], value);
+
+        ASSERT_TRUE(peer.waitForFrames(seen + 2, 2s));
+        const auto next = peer.arrivals()[seen + 1];
+        Bytes frame = hex("FF 55 04 02 00");
+        frame.push_back(value);
+        frame.push_back(static_cast<std::uint8_t>(0x06 + value)); // checksum
+        EXPECT_EQ(toHex(next.frame), toHex(frame));
+        EXPECT_LT(between(edited, next.at), 70ms);
+        EXPECT_GE(between(keepAlive.at, next.at), 50ms);
+    }
+}
+
 // A device that asks for a frame again gets that very frame, however it was produced, and a
 // repeat never counts towards the retry limits.
 struct RepeatCase {
@@ -242,7 +273,7 @@ TEST_F(PortThreadTest, StalledReplyIsLeftToTheReplyWaitWhichWritesTheSameFrame) 
     EXPECT_EQ(arrivals[0].frame[3], cmd::ByteParam);
     EXPECT_EQ(toHex(arrivals[1].frame), toHex(arrivals[0].frame));
     EXPECT_EQ(toHex(arrivals[2].frame), toHex(kKeepAlive));
-    // About 200 empty 5 ms polls, then the 500 ms wait for a reply already begun.
+    // A second without a reply byte, then the 500 ms wait for a reply already begun.
     const Ms gap = between(arrivals[0].at, arrivals[1].at);
     std::cout << "stall to rewrite: " << gap.count() << " ms\n";
     EXPECT_GE(gap, 1400ms);

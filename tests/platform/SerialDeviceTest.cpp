@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <thread>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -135,6 +136,26 @@ TEST_F(SerialDeviceTest, WaitReportsTheLowestSignalledIndexThenTheTimeout) {
 }
 
 // A pulled adapter or a closed simulator: the wait wakes at once and every call fails.
+// The port thread's pauses end as soon as it is told to stop.
+TEST(ManualResetEventTest, WaitForEndsWhenSignalledElseAtTheTimeout) {
+    ManualResetEvent event;
+    auto t0 = std::chrono::steady_clock::now();
+    EXPECT_FALSE(event.waitFor(60ms));
+    EXPECT_GE(std::chrono::steady_clock::now() - t0, 60ms);
+
+    std::thread setter([&] {
+        std::this_thread::sleep_for(20ms);
+        event.set();
+    });
+    t0 = std::chrono::steady_clock::now();
+    EXPECT_TRUE(event.waitFor(5s));
+    EXPECT_LT(std::chrono::steady_clock::now() - t0, 2s);
+    setter.join();
+    EXPECT_TRUE(event.waitFor(0ms)) << "stays signalled until reset";
+    event.reset();
+    EXPECT_FALSE(event.waitFor(0ms));
+}
+
 TEST_F(SerialDeviceTest, HangUpFailsEveryCallAtOnce) {
     openAndConfigure();
     ManualResetEvent shutdown, sendNext, write;

@@ -39,6 +39,11 @@ void setFilter(FilterParams& f, const std::uint8_t* d) {
     f.userQ = d[3];
 }
 
+// The device's own knowledge of its Dance bank, kept apart from the PC's bank table so that
+// the simulator checks that table instead of repeating it.
+constexpr int kDanceFilterIndex[4] = {0, 3, 4, 15};
+constexpr int kDanceEqBypassIndex[5] = {0, 7, 8, 9, 10};
+
 int indexOf(const int* table, int count, int value) {
     for (int k = 0; k < count; ++k)
         if (table[k] == value)

@@ -6,6 +6,7 @@
 #include "gui/PaintDensity.h"
 #include "model/DeviceParams.h"
 #include "model/Globals.h"
+#include "model/StoreWrite.h"
 
 #include <QEvent>
 #include <QMouseEvent>
@@ -35,11 +36,6 @@ const QColor BypassHalo(94, 104, 116, 32);
 const QColor BypassFill(155, 155, 155);
 constexpr double CurvePen = 2.0;
 constexpr int BypassHaloWidths = 7;
-
-// The music and output blocks can be edited only while a manual scene is chosen.
-bool isSceneView(int view) {
-    return view == 0 || (view >= 7 && view <= 10);
-}
 
 QRect toQRect(const Rect& r) {
     return QRect(r.left, r.top, r.width(), r.height());
@@ -186,19 +182,15 @@ void CFStatic::invalidateLayers() {
 }
 
 bool CFStatic::editable() const {
-    return !isSceneView(m_view) || liveParams.scene != 0;
+    // The blocks with a Dance copy (music, outputs) can be edited only in a manual scene.
+    return !isSceneBlock(m_view) || storeRead(liveParams.scene) != 0;
 }
 
 bool CFStatic::bypassed() const {
-    if (isSceneView(m_view)) {
-        const int scene = liveParams.scene != 0 ? liveParams.scene : liveParams.lastManualScene;
-        if (scene == 2) {
-            for (int k = 0; k < 5; ++k)
-                if (kDanceEqBypassIndex[k] == m_view)
-                    return liveParams.danceEqBypass[k] != 0;
-        }
-    }
-    return liveParams.eqBypass[sectionOfBlock(m_view)] != 0;
+    // A scene view shows the flag of the scene in use, or of the last manual one in Auto.
+    const int scene = storeRead(liveParams.scene) != 0 ? storeRead(liveParams.scene)
+                                                       : storeRead(liveParams.lastManualScene);
+    return storeRead(sceneEqBypass(liveParams, sectionOfBlock(m_view), scene)) != 0;
 }
 
 CFilter* CFStatic::emphasised() const {

@@ -7,7 +7,6 @@
 #include "eq/KTVEQ.h"
 #include "gui/ControlId.h"
 #include "gui/pages/SceneBank.h"
-#include "gui/pages/StoreCopy.h"
 #include "gui/widgets/BitmapButton.h"
 #include "model/Globals.h"
 #include "model/StoreWrite.h"

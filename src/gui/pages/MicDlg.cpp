@@ -9,7 +9,6 @@
 #include "gui/ControlId.h"
 #include "gui/eq/FilterDlg.h"
 #include "gui/pages/DynamicsRows.h"
-#include "gui/pages/StoreCopy.h"
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/DropListButton.h"
 #include "model/Globals.h"

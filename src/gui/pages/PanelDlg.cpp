@@ -15,7 +15,6 @@
 #include "gui/eq/FilterDlg.h"
 #include "gui/eq/GraphRedrawTarget.h"
 #include "gui/pages/SceneBank.h"
-#include "gui/pages/StoreCopy.h"
 #include "gui/res/BitmapIds.h"
 #include "gui/widgets/BitmapButton.h"
 #include "gui/widgets/BitmapSlider.h"

@@ -1,5 +1,5 @@
-// SceneBank: which store records a page edits for the music scene in force. The one place in
-// the pages that knows which fields have a Dance copy and where that copy lives.
+// SceneBank: which store records a page edits for the music scene in force. The pages ask
+// here, and this asks the store's scene-bank table, so no page spells the Dance layout out.
 #pragma once
 
 #include "model/DeviceParams.h"
