@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, once. Extra package names may be passed.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev qt6-base-dev-tools libgl-dev "$@")
+      qt6-base-dev qt6-base-dev-tools libgl-dev help2man "$@")
 missing=()
 for p in "${pkgs[@]}"; do
     dpkg -s "$p" >/dev/null 2>&1 || missing+=("$p")
