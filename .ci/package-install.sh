@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Installs the built package the way a user does, checks the installed programs and their
+# man pages from the installed paths, and removes the package again.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+deb=$(ls build/package/zel_*.deb)
+scripts/deps.sh man-db
+trap 'DEBIAN_FRONTEND=noninteractive apt-get remove -y -qq zel >/dev/null 2>&1 || true' EXIT
+DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "./$deb" >/dev/null
+for program in zelctl zel-sim; do
+    [ "$(command -v "$program")" = "/usr/bin/$program" ]
+    "/usr/bin/$program" --help | head -1
+    MANPAGER=cat MANWIDTH=80 man "$program" | head -4 | tail -1
+done
+if dpkg -L zel | grep -qx /usr/bin/zel; then
+    dpkg -L zel | grep -E '\.desktop$|hicolor/.*\.png$'
+fi
+echo "installed and checked: $(dpkg-query -W -f '${Package} ${Version}' zel)"
