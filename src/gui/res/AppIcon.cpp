@@ -1,6 +1,7 @@
 // AppIcon: a mixing-desk face - three faders under a lit EQ curve - in the colours of the
 // program's own sliders, so the window, the task bar and the desktop menu show one picture.
 #include "gui/res/AppIcon.h"
+#include "gui/res/ArtPalette.h"
 
 #include <QLinearGradient>
 #include <QPainter>
@@ -13,13 +14,10 @@ namespace zel {
 
 namespace {
 
-const QColor FaceTop(47, 123, 214);
-const QColor FaceBottom(27, 79, 143);
+using namespace art;
+
 const QColor FaceEdge(20, 58, 105);
 const QColor Groove(20, 40, 66);
-const QColor CapFill(243, 246, 249);
-const QColor CapLine(38, 48, 58);
-const QColor CurveColour(240, 160, 48);
 
 // Where each fader cap sits, as a fraction of its travel from the top.
 constexpr std::array<double, 3> CapPositions = {0.62, 0.28, 0.48};
@@ -38,8 +36,8 @@ QImage appIconImage(int pixels) {
     const qreal weight = pixels <= 24 ? 1.6 : pixels <= 48 ? 1.25 : 1.0;
 
     QLinearGradient face(0, 0, 0, 256);
-    face.setColorAt(0, FaceTop);
-    face.setColorAt(1, FaceBottom);
+    face.setColorAt(0, ActiveFill);
+    face.setColorAt(1, ActiveEdge);
     p.setPen(QPen(FaceEdge, 6.0));
     p.setBrush(face);
     p.drawRoundedRect(QRectF(8, 8, 240, 240), 44, 44);
@@ -74,7 +72,7 @@ QImage appIconImage(int pixels) {
             else
                 curve.lineTo(x, y);
         }
-        p.setPen(QPen(CurveColour, 9.0 * weight, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        p.setPen(QPen(VolumeLit, 9.0 * weight, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
         p.setBrush(Qt::NoBrush);
         p.drawPath(curve);
     }
