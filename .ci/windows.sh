@@ -52,8 +52,9 @@ sim_pid=$!
 for _ in $(seq 50); do [ -e "$link" ] && break; sleep 0.1; done
 [ -e "$link" ] || { echo "zel-sim did not start"; exit 1; }
 
-# A pseudo-terminal has no modem lines; wine's WaitCommEvent fails on it while EV_CTS is
-# watched. Show that once, then give the pseudo-terminal steady CTS/DSR lines for the run.
+# A pseudo-terminal has no modem lines: wine reads them (TIOCMGET, ENOTTY on a pty) to arm a
+# wait whose mask has EV_CTS, so WaitCommEvent fails with ERROR_NOT_SUPPORTED on the port
+# thread's first wait. Show that once, then give the pseudo-terminal steady CTS/DSR lines.
 if WINEDEBUG=+comm,warn+file timeout 60 wine "$wbin/zelctl.exe" pull --port "$com" \
         "Z:$work/bare.dat" >"$work/bare.log" 2>&1; then
     echo "bare pseudo-terminal: pull works without the modem-line shim"
