@@ -80,7 +80,8 @@ echo "pull: the Windows and the Linux zelctl read the same 1427-byte mode file"
 
 wzelctl set --port "$com" 'eqBand[5].gain=300'
 "$bin/zelctl" pull --port "$link" "$work/after-set.dat"
-"$bin/zelctl" show "$work/after-set.dat" | grep -qx 'eqBand\[5\].gain=300 6.0 dB'
+"$bin/zelctl" show "$work/after-set.dat" >"$work/after-set.txt"
+grep -x 'eqBand\[5\].gain=300 6.0 dB' "$work/after-set.txt"
 echo "set: eqBand[5].gain=300 reached the simulator"
 
 t0=$(now); wzelctl --verbose push --port "$com" "Z:$work/linux.dat" 2>"$work/wpush.log"; t1=$(now)
