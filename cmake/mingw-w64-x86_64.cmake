@@ -7,3 +7,10 @@ set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
 set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+# Programs that run on a bare Windows machine (and under wine) without the toolchain's DLLs.
+set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
+# ctest runs the Windows test programs under wine where it is installed.
+find_program(ZEL_WINE NAMES wine wine64)
+if(ZEL_WINE)
+    set(CMAKE_CROSSCOMPILING_EMULATOR ${ZEL_WINE})
+endif()

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build needs, once. Extra package names may be passed.
 set -euo pipefail
 pkgs=(build-essential cmake ninja-build libgtest-dev libgmock-dev libbenchmark-dev
-      qt6-base-dev qt6-base-dev-tools libgl-dev
+      qt6-base-dev qt6-base-dev-tools libgl-dev help2man
       fonts-liberation fonts-noto-cjk "$@")   # Arial metrics; the Chinese texts
 # zelctl's JSON output; the serial device server of the network port tests.
 pkgs+=(nlohmann-json3-dev ser2net)

@@ -2,6 +2,7 @@
 // that they stay sharp at every screen density. Straight lines sit on whole pixels and
 // outlines on half pixels, so the 96-dpi pictures have no blurred edges.
 #include "gui/res/BitmapArt.h"
+#include "gui/res/ArtPalette.h"
 #include "gui/res/BitmapIds.h"
 
 #include <QPainter>
@@ -13,21 +14,7 @@ namespace zel {
 
 namespace {
 
-const QColor GrooveFill(60, 70, 82);
-const QColor GrooveEdge(38, 48, 58);
-const QColor GrooveShine(138, 150, 163);
-const QColor TickColour(107, 130, 153);
-const QColor TickStrong(44, 52, 64);
-const QColor CapFill(243, 246, 249);
-const QColor CapEdge(86, 98, 110);
-const QColor CapLine(38, 48, 58);
-const QColor ActiveFill(47, 123, 214);
-const QColor ActiveEdge(27, 79, 143);
-const QColor ActiveLine(255, 255, 255);
-const QColor MasterLit(53, 180, 92);
-const QColor MasterLitShine(127, 216, 154);
-const QColor VolumeLit(240, 160, 48);
-const QColor VolumeLitShine(250, 206, 140);
+using namespace art;
 
 void groove(QPainter& p, const QRectF& r, const QColor& fill, const QColor& shine) {
     const qreal radius = std::min(r.width(), r.height()) / 2.0;
