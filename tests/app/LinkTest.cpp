@@ -109,6 +109,30 @@ TEST_F(LinkTest, UnplugWhileOnLineGoesOffLineAndReplugReconnects) {
     EXPECT_EQ(hex(after[1]), hex(kSyncRequest));
 }
 
+// An adapter pulled half-way through a dump leaves nothing behind: the replugged port is
+// probed, synchronised and on-line at once, with no failed probe on the way.
+TEST_F(LinkTest, UnplugMidDumpReconnectsAtOnceFromCleanRecords) {
+    SimProcess device("adapter", {"--stall", "cmd:AA/700/forever", "--replug-delay", "500"});
+    useSimulators({&device});
+    controller->requestStartupSearch();
+    ASSERT_TRUE(runUntil([&] { return withCommand(device.received(), 0xAA).size() == 1; }, 3s));
+    loop.runFor(300ms);
+    device.signal(SIGUSR1);
+    ASSERT_TRUE(runUntil([&] { return online(); }, 8s)) << host.title();
+
+    const auto log = device.log();
+    auto unplugged =
+        std::find_if(log.begin(), log.end(), [](const SimLogLine& l) { return l.tag == "UNPLUG"; });
+    auto plugged =
+        std::find_if(unplugged, log.end(), [](const SimLogLine& l) { return l.tag == "PLUG"; });
+    ASSERT_NE(plugged, log.end());
+    const SeenMessage synced = seen(WM_LINK_SYNCED).back();
+    EXPECT_LT(msBetween(plugged->at, synced.at), 1000ms);
+    for (const SeenMessage& f : seen(WM_LINK_FAILED))
+        EXPECT_TRUE(f.at < plugged->at) << "a failure " << msBetween(plugged->at, f.at).count()
+                                        << " ms after the replug, NoRetry " << f.message.lParam;
+}
+
 // A repeat request is no failure: the same frame goes out again at once, however often
 // the device asks, for a change found by the detector and for a queued command alike.
 TEST_F(LinkTest, RepeatRequestRewritesAtOnceWithoutCountingARetry) {
