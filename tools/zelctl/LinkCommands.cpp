@@ -68,7 +68,7 @@ int runPorts(const ZelctlOptions&) {
 int runPull(const ZelctlOptions& options) {
     const std::string& file = options.args[0];
     std::string error;
-    if (!checkWritable(file, error))
+    if (!checkWritable(file, error) || !checkPortName(options.port, error))
         return fail(kExitUsage, error);
 
     startStore();
@@ -89,8 +89,9 @@ int runPull(const ZelctlOptions& options) {
 int runPush(const ZelctlOptions& options) {
     const std::string& file = options.args[0];
     DeviceParams checked{};
+    std::vector<std::uint8_t> image;
     std::string error;
-    if (!readModeInput(file, checked, error))
+    if (!readModeInput(file, checked, image, error) || !checkPortName(options.port, error))
         return fail(kExitUsage, error);
 
     startStore();
@@ -100,8 +101,8 @@ int runPush(const ZelctlOptions& options) {
 
     StderrUi ui;
     CModeLibrary library(ui, pathFromUtf8(file).parent_path());
-    if (library.uploadModeFile(pathFromUtf8(file), options.part) != 1)
-        return kExitUsage; // the file changed since it was checked; the message is out
+    if (library.uploadModeImage(std::move(image), pathFromUtf8(file), options.part) != 1)
+        return kExitUsage; // the loader refused it; the message is out
 
     const bool showProgress = stderrIsTerminal();
     const auto total = static_cast<int>(kUploadFrameCount);
@@ -124,8 +125,15 @@ int runPush(const ZelctlOptions& options) {
     const bool idle = session.waitIdle(kIdleLimit, progress);
     if (showProgress)
         std::fputc('\n', stderr);
-    if (!idle)
-        return fail(kExitLink, session.error());
+    if (!idle) {
+        if (session.uploadDone())
+            return fail(kExitLink, session.error());
+        const int queued = session.queuedAtFailure();
+        const int answered = queued < 0 ? 0 : std::clamp(total - queued - 1, 0, total - 1);
+        return fail(kExitLink, session.error() + " during the upload: the processor answered " +
+                                   std::to_string(answered) + " of the " + std::to_string(total) +
+                                   " frames and now holds a partial mode; repeat the push");
+    }
     if (!session.uploadDone())
         return fail(kExitLink, "the processor did not confirm the end of the upload");
     return kExitOk;
@@ -133,13 +141,9 @@ int runPush(const ZelctlOptions& options) {
 
 int runSet(const ZelctlOptions& options) {
     std::vector<Assignment> assignments;
-    for (const std::string& arg : options.args) {
-        Assignment a;
-        std::string error;
-        if (!parseAssignment(arg, a, error))
-            return fail(kExitUsage, error);
-        assignments.push_back(a);
-    }
+    std::string error;
+    if (!parseAssignments(options.args, assignments, error) || !checkPortName(options.port, error))
+        return fail(kExitUsage, error);
 
     startStore();
     CLinkSession session(options.verbose);
