@@ -10,8 +10,8 @@ shift || true
 targets=("$@")
 ((${#targets[@]})) || targets=(parser_fuzz modefile_fuzz setargs_fuzz)
 
-# libFuzzer ships with Debian's clang; the fuzz preset builds with it.
-scripts/deps.sh clang
+# libFuzzer comes with clang in libclang-rt-14-dev (only recommended by clang on Debian 12).
+scripts/deps.sh clang libclang-rt-14-dev
 cmake --preset fuzz >/dev/null
 cmake --build --preset fuzz -j "$(nproc)" --target "${targets[@]}"
 
