@@ -128,8 +128,12 @@ int runPush(const ZelctlOptions& options) {
     if (!idle) {
         if (session.uploadDone())
             return fail(kExitLink, session.error());
-        const int queued = session.queuedAtFailure();
-        const int answered = queued < 0 ? 0 : std::clamp(total - queued - 1, 0, total - 1);
+        int queued = session.queuedAtFailure();
+        if (queued < 0) { // out of time with the link still up: the queue is as it stands
+            std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+            queued = session.command().queuedCount();
+        }
+        const int answered = std::clamp(total - queued - 1, 0, total - 1);
         return fail(kExitLink, session.error() + " during the upload: the processor answered " +
                                    std::to_string(answered) + " of the " + std::to_string(total) +
                                    " frames and now holds a partial mode; repeat the push");
