@@ -18,6 +18,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <sstream>
 #include <vector>
 
 namespace zel::test {
@@ -102,12 +103,13 @@ protected:
     // What keeps the link from being idle, for a failure message.
     std::string linkState() {
         std::lock_guard guard(g_frameLock);
-        std::string text = "queued " + std::to_string(command.queuedCount()) + ", in flight " +
-                           std::to_string(TxRecord[3]) + ", unsent store bytes:";
+        std::ostringstream text;
+        text << "queued " << command.queuedCount() << ", in flight " << int(TxRecord[3])
+             << ", unsent store bytes:";
         for (std::size_t at = 0; at < sizeof liveParams; ++at)
             if (bytesOf(liveParams)[at] != bytesOf(sentParams)[at])
-                text += " " + std::to_string(at);
-        return text;
+                text << ' ' << at;
+        return text.str();
     }
 
     FrameCounter counter;
