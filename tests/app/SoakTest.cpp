@@ -156,7 +156,14 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
         meant = liveParams;
     };
 
+    long nextReport = 10000;
     while (counter.written < targetFrames) {
+        if (counter.written >= nextReport) {
+            std::printf("soak: %ld frames after %.0f s\n", counter.written.load(),
+                        elapsedMs(started, Clock::now()) / 1000.0);
+            std::fflush(stdout);
+            nextReport += 10000;
+        }
         {
             // One hold of the lock from the check to the new intent, so a dump cannot land
             // unseen in between.
