@@ -28,6 +28,6 @@ for t in "${targets[@]}"; do
         status=1
         tail -n 40 "build/fuzz/$t.log"
     fi
-    grep -E '^#[0-9]+ +DONE|^stat::number_of_executed_units|^stat::peak_rss' "build/fuzz/$t.log" || true
+    grep -E '^#[0-9]+[[:space:]]+DONE|^stat::number_of_executed_units|^stat::peak_rss' "build/fuzz/$t.log" || true
 done
 exit $status
