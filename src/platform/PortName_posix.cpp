@@ -13,15 +13,15 @@ bool isTerminalDevice(const std::string& name, std::string& reason) {
     if (::stat(name.c_str(), &st) != 0)
         return true; // absent (an adapter unplugged): the port's own open reports that
     if (S_ISREG(st.st_mode)) {
-        reason = "it is a regular file, not a serial port";
+        reason = "it is a regular file";
         return false;
     }
     if (S_ISDIR(st.st_mode)) {
-        reason = "it is a folder, not a serial port";
+        reason = "it is a folder";
         return false;
     }
     if (S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode)) {
-        reason = "it is a FIFO or socket, not a serial port";
+        reason = "it is a FIFO or socket";
         return false;
     }
     if (!S_ISCHR(st.st_mode)) {
@@ -40,7 +40,7 @@ bool isTerminalDevice(const std::string& name, std::string& reason) {
     const bool tty = ::isatty(fd) == 1;
     ::close(fd);
     if (!tty)
-        reason = "it is a device but not a terminal (serial port)";
+        reason = "it is a device but not a terminal";
     return tty;
 }
 

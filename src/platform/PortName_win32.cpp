@@ -10,8 +10,7 @@ bool isTerminalDevice(const std::string& name, std::string& reason) {
     const DWORD attributes = GetFileAttributesA(name.c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES)
         return true;
-    reason = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "it is a folder, not a serial port"
-                                                     : "it is a file, not a serial port";
+    reason = (attributes & FILE_ATTRIBUTE_DIRECTORY) ? "it is a folder" : "it is a file";
     return false;
 }
 

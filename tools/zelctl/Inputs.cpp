@@ -165,7 +165,7 @@ bool checkPortName(const std::string& name, std::string& error) {
     std::string reason;
     if (isTerminalDevice(name, reason))
         return true;
-    error = "--port " + escapedText(name) + " is no serial port: " + reason;
+    error = "--port " + escapedText(name) + " is not a serial port: " + reason;
     return false;
 }
 
