@@ -58,6 +58,19 @@ const std::uint8_t* bytesOf(const DeviceParams& p) {
     return reinterpret_cast<const std::uint8_t*>(&p);
 }
 
+// The last `n` lines of a simulator's log, for a failure message.
+std::string logTail(const SimProcess& sim, std::size_t n) {
+    const std::vector<SimLogLine> log = sim.log();
+    std::ostringstream out;
+    for (std::size_t i = log.size() > n ? log.size() - n : 0; i < log.size(); ++i) {
+        out << '#' << log[i].frame << ' ' << log[i].tag;
+        for (std::uint8_t b : log[i].bytes)
+            out << ' ' << std::hex << int(b) << std::dec;
+        out << (log[i].note.empty() ? "" : " (" + log[i].note + ")") << '\n';
+    }
+    return out.str();
+}
+
 class Soak : public LinkFixture {
 protected:
     Soak() { port.setFrameTap(&counter); }
@@ -150,7 +163,9 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
                 continue;
             ASSERT_TRUE(touched[at]) << "store byte " << at << " confirmed as "
                                      << int(bytesOf(lastIdle)[at]) << " at the last idle point "
-                                     << "came back as " << int(bytesOf(liveParams)[at]);
+                                     << "came back as " << int(bytesOf(liveParams)[at])
+                                     << "; the simulator's last frames:\n"
+                                     << logTail(device, 120);
             ++overtaken;
         }
         meant = liveParams;
