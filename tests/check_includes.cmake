@@ -3,7 +3,7 @@ cmake_minimum_required(VERSION 3.25)
 # operating-system header.
 set(os_headers unistd.h fcntl.h termios.h poll.h windows.h winbase.h setupapi.h
     sys/ioctl.h sys/file.h sys/stat.h sys/types.h sys/eventfd.h dirent.h pthread.h
-    pty.h winreg.h devguid.h)
+    pty.h winreg.h devguid.h iconv.h)
 file(GLOB_RECURSE files RELATIVE ${SRC} ${SRC}/*.h ${SRC}/*.cpp)
 set(bad "")
 foreach(f IN LISTS files)

@@ -41,6 +41,13 @@ void restartHunt(FrameRecord& rx, int count) {
     rx[mark::ReplyStarted] = 0;
 }
 
+// Whether the reply being assembled starts with the first `headerLength` bytes of the
+// header, in order: FF 55 for a short reply, FF 55 03 CC for a dump.
+bool holdsHeader(const FrameRecord& rx, int count, int headerLength) {
+    return count >= headerLength &&
+           std::memcmp(rx.bytes, kHeader, static_cast<std::size_t>(headerLength)) == 0;
+}
+
 // Feeds one byte to the assembler in RxRecord; true when it completed a reply.
 bool takeByte(std::uint8_t b) {
     FrameRecord& rx = RxRecord;
@@ -53,10 +60,17 @@ bool takeByte(std::uint8_t b) {
         count = 0;
     }
 
+    const int headerLength = dumpDue ? kDumpHeaderLength : kShortHeaderLength;
+    if (rx[mark::ReplyStarted] != 0 && !holdsHeader(rx, count, headerLength)) {
+        // A reply started for another request (a dump became due half-way in, or the records
+        // outlived a lost link): its bytes are no header of the reply now due.
+        restartHunt(rx, count);
+        count = 0;
+    }
+
     if (rx[mark::ReplyStarted] == 0) {
         // Keep only the header's own bytes, in order; an out-of-place header byte starts the
         // hunt again, anything else on the line is dropped.
-        const int headerLength = dumpDue ? kDumpHeaderLength : kShortHeaderLength;
         if (count >= headerLength) {
             restartHunt(rx, count);
             count = 0;

@@ -99,6 +99,8 @@ struct CSerialPort::Impl {
     // The title state already shown for the exchange in flight, so that a long reply such as
     // the dump changes the title once and not once per byte.
     int titleShown = 0;
+    // The NoRetry mark of the frame whose failure stopped the thread, for every report of it.
+    std::uint8_t failedNoRetry = 0;
 
     // A pause of the port thread, ended early by the shutdown event: false when that was
     // signalled. A test's sleeper replaces the real wait.
@@ -164,11 +166,23 @@ struct CSerialPort::Impl {
         showMessage(text);
     }
 
-    // Called with g_frameLock held: the NoRetry byte belongs to the frame in flight.
+    // Called with g_frameLock held: the NoRetry byte belongs to the frame in flight. The
+    // records are cleared after the mark is read, so nothing of the broken exchange (a half
+    // dump, its count and retry counter) reaches the next connection.
     void ReportLinkFailure() {
+        if (stopRequest == 0)
+            failedNoRetry = TxRecord[mark::NoRetry];
         stopRequest = 1;
+        clearRecords();
         if (owner)
-            owner->post(WM_LINK_FAILED, 1, TxRecord[mark::NoRetry]);
+            owner->post(WM_LINK_FAILED, 1, failedNoRetry);
+    }
+
+    // Every connection starts from empty records (TxRecord keeps FF 55 and the last length
+    // and command). Called with g_frameLock held or while no port thread runs.
+    static void clearRecords() {
+        RxRecord.clear();
+        std::memset(&TxRecord[4], 0, kFrameRecordSize - 4);
     }
 
     // Clears the reply for the same frame to be written again. The copy of SyncMark stays:
@@ -410,8 +424,6 @@ void CSerialPort::Impl::ReadReply(FrameLock& frames) {
             const int n = RxRecord[mark::RetryCount] + 1;
             RxRecord[mark::RetryCount] = static_cast<std::uint8_t>(n);
             if (n > kReadRetryLimit) {
-                if (g_pCommand)
-                    g_pCommand->clearRecords(1, 1);
                 ReportLinkFailure();
                 return;
             }
@@ -528,6 +540,10 @@ bool CSerialPort::Open(MessageTarget* owner, const std::string& name, int baud, 
     p.eventMask = eventMask;
     p.writeBufferSize = writeBufferSize;
 
+    {
+        std::lock_guard frames(g_frameLock);
+        Impl::clearRecords();
+    }
     std::lock_guard port(p.portLock);
     p.device.close();
     char settings[80];
@@ -556,6 +572,11 @@ bool CSerialPort::Start() {
             return false; // one port thread at a time
         p.thread.join();  // ended by itself after a link failure
     }
+    {
+        std::lock_guard frames(g_frameLock);
+        Impl::clearRecords();
+        p.failedNoRetry = 0;
+    }
     try {
         p.thread = std::thread([&p] { p.run(); });
     } catch (const std::system_error&) {
@@ -573,6 +594,7 @@ void CSerialPort::Close() {
         p.device.close();
     }
     std::lock_guard frames(g_frameLock);
+    Impl::clearRecords();
     if (g_pCommand)
         g_pCommand->clearQueue();
 }

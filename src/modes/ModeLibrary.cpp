@@ -120,12 +120,18 @@ void CModeLibrary::uploadMode(int row, int part) {
 }
 
 int CModeLibrary::uploadModeFile(const std::filesystem::path& path, int part) {
-    ModeArchive ar;
-    if (!readModeFile(path, ar.bytes)) {
+    std::vector<std::uint8_t> bytes;
+    if (!readModeFile(path, bytes)) {
         m_ui.message(pick(modetext::ReadError));
         return 0;
     }
+    return uploadModeImage(std::move(bytes), path, part);
+}
 
+int CModeLibrary::uploadModeImage(std::vector<std::uint8_t> image,
+                                  const std::filesystem::path& path, int part) {
+    ModeArchive ar;
+    ar.bytes = std::move(image);
     DeferredUi deferred;
     int applied = 0;
     bool uploading = false;
@@ -149,6 +155,12 @@ int CModeLibrary::uploadModeFile(const std::filesystem::path& path, int part) {
 void CModeLibrary::uploadDone() {
     m_ui.message(pick(modetext::UploadedPrefix) + m_completionName +
                  pick(modetext::UploadedSuffix));
+}
+
+void CModeLibrary::uploadFailed(int answered) {
+    m_ui.message(pick(modetext::UploadPartialPrefix) + std::to_string(answered) +
+                 pick(modetext::UploadPartialOf) + std::to_string(kUploadFrameCount) +
+                 pick(modetext::UploadPartialSuffix));
 }
 
 void CModeLibrary::selectRow(int row) {

@@ -5,6 +5,7 @@
 
 #include "modes/ModeUi.h"
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,8 +31,14 @@ public:
     void uploadMode(int row, int part);
     // The same for a file given by its path: 1 when the file was applied to the store.
     int uploadModeFile(const std::filesystem::path& path, int part);
+    // The same for a file image already read from `path` (which is not opened again).
+    int uploadModeImage(std::vector<std::uint8_t> image, const std::filesystem::path& path,
+                        int part);
     // The last frame of the upload was answered: the completion message.
     void uploadDone();
+    // The link failed while the upload was under way: the device holds part of it. Says how
+    // many of the kUploadFrameCount frames were answered and that the upload must be repeated.
+    void uploadFailed(int answered);
 
     // Grid selection: a row above 0 and within the list becomes the selected row.
     void selectRow(int row);

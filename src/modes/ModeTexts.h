@@ -30,6 +30,23 @@ inline constexpr BiText BadName{
     "模式名称无效：名称不能为空，也不能含有路径（/ \\ : 或 ..），请换一个名称",
     "Invalid mode name: it must not be empty or contain a path (/ \\ : or ..); choose another "
     "name"};
+inline constexpr BiText UploadPartialPrefix{"连接中断，上传未完成：设备只应答了 ",
+                                            "The link failed during the upload: the processor "
+                                            "answered "};
+inline constexpr BiText UploadPartialOf{" / ", " of the "};
+inline constexpr BiText UploadPartialSuffix{" 帧，现保存的是不完整的模式，请重新上传",
+                                            " frames and now holds a partial mode; upload it "
+                                            "again"};
+inline constexpr BiText NameControl{"模式名称不能含有控制字符（如换行或制表符）",
+                                    "A mode name must not contain control characters (such "
+                                    "as a newline or a tab)"};
+inline constexpr BiText NameNotGbk{"模式名称含有设备无法保存的字符（只能使用 GBK 字符）",
+                                   "The mode name holds a character the processor cannot store "
+                                   "(only GBK characters fit)"};
+inline constexpr BiText NameTooLongPrefix{"模式名称最多 20 字节（10 个汉字），现为 ",
+                                          "A mode name takes at most 20 bytes (10 Chinese "
+                                          "characters), not "};
+inline constexpr BiText NameTooLongSuffix{" 字节", ""};
 inline constexpr BiText HeaderNumber{"序号", "Number"};
 inline constexpr BiText HeaderName{"模式名称", "Mode Name"};
 } // namespace modetext

@@ -1,6 +1,7 @@
 // The link against the processor simulator over real pseudo-terminals: port search, probe,
 // synchronisation, supervision, unplugging and the store kept in step.
 #include "LinkFixture.h"
+#include "RandomEdits.h"
 
 #include "model/Defaults.h"
 #include "model/StoreWrite.h"
@@ -112,6 +113,30 @@ TEST_F(LinkTest, UnplugWhileOnLineGoesOffLineAndReplugReconnects) {
     ASSERT_GE(after.size(), 2u);
     EXPECT_EQ(hex(after[0]), hex(kProbe));
     EXPECT_EQ(hex(after[1]), hex(kSyncRequest));
+}
+
+// An adapter pulled half-way through a dump leaves nothing behind: the replugged port is
+// probed, synchronised and on-line at once, with no failed probe on the way.
+TEST_F(LinkTest, UnplugMidDumpReconnectsAtOnceFromCleanRecords) {
+    SimProcess device("adapter", {"--stall", "cmd:AA/700/forever", "--replug-delay", "500"});
+    useSimulators({&device});
+    controller->requestStartupSearch();
+    ASSERT_TRUE(runUntil([&] { return withCommand(device.received(), 0xAA).size() == 1; }, 3s));
+    loop.runFor(300ms);
+    device.signal(SIGUSR1);
+    ASSERT_TRUE(runUntil([&] { return online(); }, 8s)) << host.title();
+
+    const auto log = device.log();
+    auto unplugged =
+        std::find_if(log.begin(), log.end(), [](const SimLogLine& l) { return l.tag == "UNPLUG"; });
+    auto plugged =
+        std::find_if(unplugged, log.end(), [](const SimLogLine& l) { return l.tag == "PLUG"; });
+    ASSERT_NE(plugged, log.end());
+    const SeenMessage synced = seen(WM_LINK_SYNCED).back();
+    EXPECT_LT(msBetween(plugged->at, synced.at), 1000ms);
+    for (const SeenMessage& f : seen(WM_LINK_FAILED))
+        EXPECT_TRUE(f.at < plugged->at) << "a failure " << msBetween(plugged->at, f.at).count()
+                                        << " ms after the replug, NoRetry " << f.message.lParam;
 }
 
 // A repeat request is no failure: the same frame goes out again at once, however often
@@ -361,89 +386,9 @@ TEST_F(LinkTest, EditBurstLeavesTheDeviceWithThePcStore) {
     controller->requestStartupSearch();
     ASSERT_TRUE(runUntil([&] { return online(); }, 3s));
 
-    std::mt19937 rng(20240611);
-    auto pick = [&](int n) { return static_cast<int>(rng() % static_cast<unsigned>(n)); };
-    auto u8 = [&](int n) { return static_cast<std::uint8_t>(pick(n)); };
-    auto band = [&](EqBand& b) {
-        b.freq = static_cast<std::uint16_t>(pick(362));
-        b.gain = static_cast<std::uint16_t>(pick(361));
-        b.q = u8(101);
-        b.type = u8(3);
-    };
-    auto filter = [&](FilterParams& f) {
-        f.freq = static_cast<std::uint16_t>(pick(363));
-        f.slope = u8(5);
-        f.userQ = u8(20);
-    };
-    // Singing bank and the scene-independent fields.
-    auto singingEdit = [&](DeviceParams& p) {
-        switch (pick(14)) {
-        case 0:
-            setMasterVolume(p, pick(3), u8(85));
-            break;
-        case 1:
-            p.byteParam[pick(34)] = u8(100);
-            break;
-        case 2:
-            band(p.eqBand[pick(kEqBandCount)]);
-            break;
-        case 3:
-            filter(p.filter[pick(16)]);
-            break;
-        case 4:
-            p.timeParam[pick(14)] = static_cast<std::uint16_t>(pick(2000));
-            break;
-        case 5:
-            p.fbeMode[pick(2)] = u8(6);
-            break;
-        case 6:
-            p.compressor[pick(7)] = {u8(60), u8(30), u8(30), u8(16)};
-            break;
-        case 7:
-            p.outputMute[pick(6)] = u8(2);
-            break;
-        case 8:
-            p.eqBypass[pick(15)] = u8(2);
-            break;
-        case 9: {
-            NoiseGateParams& g = p.noiseGate[pick(3)];
-            g.threshold = u8(60), g.attack = u8(30), g.release = u8(30);
-            break;
-        }
-        case 10:
-            p.phase[pick(28)] = u8(2);
-            break;
-        case 11:
-            p.musicInputPort = u8(5), p.musicInputGain = u8(3);
-            break;
-        case 12:
-            p.volumeLimit[pick(6)] = u8(85);
-            break;
-        default:
-            band(p.eqBand[pick(10)]);
-            break;
-        }
-    };
-    // The Dance bank, while the scene is Dance.
-    auto danceEdit = [&](DeviceParams& p) {
-        switch (pick(5)) {
-        case 0:
-            p.dance.byteParam[pick(16)] = u8(100);
-            break;
-        case 1:
-            band(p.dance.eqBand[pick(kDanceEqBandCount)]);
-            break;
-        case 2:
-            filter(p.dance.filter[pick(4)]);
-            break;
-        case 3:
-            p.dance.phase[pick(16)] = u8(2);
-            break;
-        default:
-            p.danceEqBypass[pick(5)] = u8(2);
-            break;
-        }
-    };
+    RandomEdits edits(20240611);
+    auto singingEdit = [&](DeviceParams& p) { edits.singing(p); };
+    auto danceEdit = [&](DeviceParams& p) { edits.dance(p); };
     auto waitIdle = [&] {
         ASSERT_TRUE(runUntil([&] { return idle(); }, 15s)) << [&] {
             std::lock_guard guard(g_frameLock);
@@ -471,7 +416,7 @@ TEST_F(LinkTest, EditBurstLeavesTheDeviceWithThePcStore) {
     for (int burst = 0; burst < 6; ++burst) {
         for (int i = 0; i < 15; ++i)
             edit(singingEdit);
-        loop.runFor(std::chrono::milliseconds(pick(120)));
+        loop.runFor(std::chrono::milliseconds(edits.pick(120)));
     }
     waitIdle();
     edit([](DeviceParams& p) { p.scene = 2; });
@@ -479,7 +424,7 @@ TEST_F(LinkTest, EditBurstLeavesTheDeviceWithThePcStore) {
     for (int burst = 0; burst < 4; ++burst) {
         for (int i = 0; i < 10; ++i)
             edit(danceEdit);
-        loop.runFor(std::chrono::milliseconds(pick(120)));
+        loop.runFor(std::chrono::milliseconds(edits.pick(120)));
     }
     waitIdle();
 

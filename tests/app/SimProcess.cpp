@@ -90,6 +90,8 @@ std::vector<SimLogLine> SimProcess::log() const {
         while (s >> word && word[0] != '(')
             line.bytes.push_back(
                 static_cast<std::uint8_t>(std::strtoul(word.c_str(), nullptr, 16)));
+        if (const auto open = text.find(" ("); open != std::string::npos)
+            line.note = text.substr(open + 2, text.size() - open - 3);
         lines.push_back(line);
     }
     return lines;

@@ -18,6 +18,7 @@ struct SimLogLine {
     long frame = 0;
     std::string tag; // RX, TX, NOREPLY, PLUG, UNPLUG, ...
     std::vector<std::uint8_t> bytes;
+    std::string note; // the text in parentheses: the fault played, the port, ...
 };
 
 class SimProcess {

@@ -190,6 +190,21 @@ TEST_F(ParserTest, DumpLengthDecidesTheFrameEndAndOversizedDumpsAreDropped) {
     }
 }
 
+// A dump is taken only from a frame that began FF 55 03 CC while the dump was due, never
+// from the bytes of a short reply that was under way when the request changed.
+TEST_F(ParserTest, DumpIsLoadedOnlyFromItsOwnHeader) {
+    frameInFlight("FF 55 03 AA BB 68");
+    EXPECT_EQ(feed(hex("FF 55")), -1); // a short reply begins
+    RxRecord[mark::SyncMark] = 1;
+    // Read on from offset 2, these bytes would make a 12-byte dump carrying scene 2.
+    EXPECT_EQ(feed(hex("03 CC 00 00 02 00 0A 00 05 06")), -1);
+    EXPECT_EQ(liveParams.scene, 1) << "nothing loaded";
+    EXPECT_EQ(RxRecord[mark::ReplyStarted], 0);
+
+    EXPECT_EQ(feed(hex("FF 55 03 CC 00 00 02 00 0A 00 05 06")), 11);
+    EXPECT_EQ(liveParams.scene, 2);
+}
+
 TEST_F(ParserTest, IgnoresBytesWhileNoPortIsOpenOrForAnotherPort) {
     const Bytes ack = hex("FF 55 03 30 00 33");
     frameInFlight("FF 55 03 30 00 33");

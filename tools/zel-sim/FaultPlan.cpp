@@ -61,7 +61,37 @@ FaultDecision CFaultPlan::decide(long frameNumber, std::uint8_t command) {
             break;
         }
     }
+    if (m_chaosPermille > 0 && static_cast<int>(nextRandom(1000)) < m_chaosPermille) {
+        switch (nextRandom(5)) {
+        case 0:
+            d.reply = false;
+            break;
+        case 1:
+            d.status = static_cast<std::uint8_t>(1 + nextRandom(3));
+            break;
+        case 2:
+            d.stallAfter = static_cast<int>(nextRandom(6));
+            d.stallMs = nextRandom(4) == 0 ? -1 : static_cast<int>(50 + nextRandom(650));
+            break;
+        case 3:
+            d.garbage = static_cast<int>(1 + nextRandom(40));
+            break;
+        default:
+            d.slowMs = static_cast<int>(1 + nextRandom(3));
+            break;
+        }
+    }
     return d;
+}
+
+unsigned CFaultPlan::nextRandom(unsigned n) {
+    // xorshift32: reproducible from the seed, the same on every platform.
+    std::uint32_t x = m_chaosState;
+    x ^= x << 13;
+    x ^= x >> 17;
+    x ^= x << 5;
+    m_chaosState = x;
+    return x % n;
 }
 
 } // namespace zel::sim

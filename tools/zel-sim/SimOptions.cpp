@@ -37,6 +37,9 @@ Faults:
   --slow MS              send every reply byte by byte, MS ms apart
   --stall SEL/K/MS       send K bytes of the reply to the selected frames, pause MS ms,
                          then the rest; MS "forever" never sends the rest
+  --chaos SEED/PERMILLE  random faults: each frame, with probability PERMILLE/1000, one of
+                         a dropped reply, a repeat request, a stall (up to 700 ms or for
+                         ever), noise before the reply or a reply byte by byte, 1..3 ms apart
   --unplug-after MS      unplug MS ms after start: the pseudo-terminal is closed and the
                          link removed; it comes back after --replug-delay
   --replug-delay MS      time unplugged before the pseudo-terminal is made again under the
@@ -119,6 +122,14 @@ std::string parseSimOptions(int argc, char** argv, SimOptions& out) {
         } else if (opt == "--replug-delay") {
             if (!number(out.replugDelayMs))
                 return bad + "needs a time in ms (-1: never)";
+        } else if (opt == "--chaos") {
+            long seed = 0, permille = 0;
+            const auto slash = value(text) ? text.find('/') : std::string::npos;
+            if (slash == std::string::npos || !parseLong(text.substr(0, slash).c_str(), seed) ||
+                seed < 0 || !parseLong(text.substr(slash + 1).c_str(), permille) || permille < 0 ||
+                permille > 1000)
+                return bad + "expected SEED/PERMILLE (PERMILLE 0..1000)";
+            out.faults.setChaos(static_cast<unsigned>(seed), static_cast<int>(permille));
         } else if (opt == "--drop" || opt == "--repeat" || opt == "--stall") {
             if (!value(text))
                 return bad + "needs a frame selector";

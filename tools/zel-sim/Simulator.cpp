@@ -186,8 +186,9 @@ void CSimulator::onFrame(const std::uint8_t* frame, std::size_t length, std::int
         due = std::max(due, firstByteAt + static_cast<std::int64_t>(length) * kByteNs);
         step = kByteNs;
     }
-    if (m_opt.slowMs > 0)
-        step = std::max(step, m_opt.slowMs * kMs);
+    const int slowMs = std::max(m_opt.slowMs, fault.slowMs);
+    if (slowMs > 0)
+        step = std::max(step, slowMs * kMs);
     if (!m_out.empty())
         due = std::max(due, m_lastDue + step);
     auto push = [&](std::uint8_t b) {
@@ -195,7 +196,7 @@ void CSimulator::onFrame(const std::uint8_t* frame, std::size_t length, std::int
         m_lastDue = due;
         due += step;
     };
-    for (int i = 0; i < m_opt.garbage; ++i)
+    for (int i = 0; i < std::max(m_opt.garbage, fault.garbage); ++i)
         push(kNoise[static_cast<std::size_t>(i) % sizeof kNoise]);
     std::size_t sent = replyLength;
     for (std::size_t i = 0; i < replyLength; ++i) {
@@ -211,6 +212,10 @@ void CSimulator::onFrame(const std::uint8_t* frame, std::size_t length, std::int
     std::string note;
     if (fault.status != 0)
         note = "status " + std::to_string(fault.status);
+    if (fault.garbage > 0)
+        note += (note.empty() ? "" : ", ") + std::to_string(fault.garbage) + " noise bytes";
+    if (fault.slowMs > 0)
+        note += (note.empty() ? "" : ", ") + std::string("byte by byte");
     if (fault.stallAfter >= 0)
         note += (note.empty() ? "" : ", ") + std::string("stall after ") +
                 std::to_string(fault.stallAfter) + " bytes" +

@@ -7,6 +7,7 @@
 #include "eq/CurveModels.h"
 #include "model/FieldTable.h"
 #include "modes/ModeFile.h"
+#include "modes/ModeName.h"
 
 #include <cstring>
 #include <string>
@@ -31,7 +32,8 @@ int runShow(const ZelctlOptions& options, std::FILE* out) {
         if (f.offset < kModeStoreFirstByte)
             continue; // the master levels are not part of a mode file
         if (f.isText()) {
-            std::fprintf(out, "%s=\"%s\"\n", f.name.c_str(), readText(p, f).c_str());
+            std::fprintf(out, "%s=\"%s\"\n", f.name.c_str(),
+                         escapedText(modeNameText(p, f.deviceIndex)).c_str());
             continue;
         }
         const unsigned v = readField(p, f);

@@ -176,8 +176,9 @@ int runFleetRoom(const ZelctlOptions& options) {
     json r;
     r["link"] = "not tried";
     DeviceParams mode{};
+    std::vector<std::uint8_t> image;
     std::string error;
-    if (!file.empty() && !readModeInput(file, mode, error)) {
+    if (!file.empty() && !readModeInput(file, mode, image, error)) {
         r["error"] = error;
         return emit(r, kExitUsage);
     }
@@ -204,7 +205,7 @@ int runFleetRoom(const ZelctlOptions& options) {
         return emit(r, d.same() ? kExitOk : kExitLink);
     }
 
-    const int status = uploadMode(session, file, options.part, false, error);
+    const int status = uploadMode(session, file, std::move(image), options.part, false, error);
     if (status != kExitOk) {
         r["link"] = status == kExitLink ? "link failed" : "on-line";
         r["error"] = error.empty() ? "the mode file could not be loaded" : error;

@@ -3,7 +3,10 @@
 
 #include "eq/CurveModels.h"
 #include "modes/ModeFile.h"
+#include "modes/ModeName.h"
 #include "modes/ModePaths.h"
+#include "platform/NetworkPortName.h"
+#include "platform/PortName.h"
 
 #include <charconv>
 #include <chrono>
@@ -15,16 +18,53 @@
 
 namespace zel::ctl {
 
+std::string escapedText(const std::string& text) {
+    static const char* const kDigits = "0123456789ABCDEF";
+    std::string out;
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (c == '\n') {
+            out += "\\n";
+        } else if (c == '\t') {
+            out += "\\t";
+        } else if (c == '\r') {
+            out += "\\r";
+        } else if (u < 0x20 || u == 0x7F) {
+            out += "\\x";
+            out += kDigits[u >> 4];
+            out += kDigits[u & 15];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
 bool readModeInput(const std::string& path, DeviceParams& out, std::string& error) {
     std::vector<std::uint8_t> bytes;
+    return readModeInput(path, out, bytes, error);
+}
+
+bool readModeInput(const std::string& path, DeviceParams& out, std::vector<std::uint8_t>& bytes,
+                   std::string& error) {
     std::error_code ec;
-    if (std::filesystem::is_directory(pathFromUtf8(path), ec) ||
-        !readModeFile(pathFromUtf8(path), bytes)) {
-        error = "cannot read the mode file " + path;
+    const auto status = std::filesystem::status(pathFromUtf8(path), ec);
+    if (!ec && std::filesystem::exists(status) && !std::filesystem::is_regular_file(status)) {
+        // Opening a FIFO would wait for a writer, a device would never end.
+        error = escapedText(path) +
+                " is not a mode file: it is a folder, FIFO or device, not a regular file";
+        return false;
+    }
+    if (ec || !readModeFile(pathFromUtf8(path), bytes)) {
+        error = "cannot read the mode file " + escapedText(path);
         return false;
     }
     if (!decodeMode(bytes, out)) {
-        error = path + " is not a mode file: expected 1427 bytes starting with length byte 8 " +
+        error = escapedText(path) +
+                " is not a mode file: expected 1427 bytes starting with length byte 8 " +
                 "and \"ZEL_3.00\", found " +
                 (bytes.size() > kModeFileSize ? std::string("more than 1427")
                                               : std::to_string(bytes.size())) +
@@ -42,11 +82,12 @@ bool checkWritable(const std::string& path, std::string& error) {
     if (dir.empty())
         dir = ".";
     if (p.filename().empty() || fs::is_directory(p, ec)) {
-        error = "cannot write " + path + ": it names a folder, not a file";
+        error = "cannot write " + escapedText(path) + ": it names a folder, not a file";
         return false;
     }
     if (!fs::is_directory(dir, ec)) {
-        error = "cannot write " + path + ": the folder " + utf8FromPath(dir) + " does not exist";
+        error = "cannot write " + escapedText(path) + ": the folder " +
+                escapedText(utf8FromPath(dir)) + " does not exist";
         return false;
     }
     // The file itself is written through a temporary file in its folder, so the folder is
@@ -63,7 +104,8 @@ bool checkWritable(const std::string& path, std::string& error) {
     }
     fs::remove(probe, ec);
     if (!created) {
-        error = "cannot write " + path + ": the folder " + utf8FromPath(dir) +
+        error = "cannot write " + escapedText(path) + ": the folder " +
+                escapedText(utf8FromPath(dir)) +
                 " does not take new files (read-only or no permission)";
         return false;
     }
@@ -73,14 +115,15 @@ bool checkWritable(const std::string& path, std::string& error) {
 bool parseAssignment(const std::string& arg, Assignment& out, std::string& error) {
     const std::size_t eq = arg.find('=');
     if (eq == std::string::npos || eq == 0) {
-        error = "'" + arg + "' is not FIELD=VALUE";
+        error = "'" + escapedText(arg) + "' is not FIELD=VALUE";
         return false;
     }
     const std::string name = arg.substr(0, eq);
     const std::string value = arg.substr(eq + 1);
     const Field* f = findField(name);
     if (!f) {
-        error = "unknown field '" + name + "' (zelctl show FILE lists the field names)";
+        error =
+            "unknown field '" + escapedText(name) + "' (zelctl show FILE lists the field names)";
         return false;
     }
     if (f->delivery == Delivery::Derived) {
@@ -95,18 +138,18 @@ bool parseAssignment(const std::string& arg, Assignment& out, std::string& error
     out = {};
     out.field = f;
     if (f->isText()) {
-        if (value.size() > f->size()) {
-            error = name + " takes at most " + std::to_string(f->size()) + " characters, not " +
-                    std::to_string(value.size());
+        // The store keeps names in the processor's code page; the terminal speaks UTF-8.
+        std::string reason;
+        if (!encodeModeName(value, out.text, reason)) {
+            error = name + ": " + reason;
             return false;
         }
-        out.text = value;
         return true;
     }
     unsigned v = 0;
     const auto [end, ec] = std::from_chars(value.data(), value.data() + value.size(), v);
     if (value.empty() || ec != std::errc() || end != value.data() + value.size()) {
-        error = name + ": '" + value + "' is not a decimal number";
+        error = name + ": '" + escapedText(value) + "' is not a decimal number";
         return false;
     }
     if (!inRange(*f, v)) {
@@ -125,6 +168,38 @@ bool parseBlock(const std::string& text, int& block, std::string& error) {
         block >= kEqBlockCount) {
         error = "BLOCK must be an EQ block number 0..14, not '" + text + "'";
         return false;
+    }
+    return true;
+}
+
+bool checkPortName(const std::string& name, std::string& error) {
+    if (name.empty())
+        return true; // the ports of the machine, searched in discovery order
+    if (isNetworkPortName(name))
+        return true; // a serial device server; the name was checked when it was parsed
+    std::string reason;
+    if (isTerminalDevice(name, reason))
+        return true;
+    error = "--port " + escapedText(name) + " is not a serial port: " + reason;
+    return false;
+}
+
+bool parseAssignments(const std::vector<std::string>& args, std::vector<Assignment>& out,
+                      std::string& error) {
+    out.clear();
+    for (const std::string& arg : args) {
+        Assignment a;
+        if (!parseAssignment(arg, a, error))
+            return false;
+        // Two values for one field in one command are almost certainly a script's mistake.
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (out[i].field == a.field) {
+                error = a.field->name + " is given twice ('" + escapedText(args[i]) + "' and '" +
+                        escapedText(arg) + "'); give each field once";
+                return false;
+            }
+        }
+        out.push_back(a);
     }
     return true;
 }

@@ -47,12 +47,12 @@ void startStore() {
     startUp();
 }
 
-int uploadMode(CLinkSession& session, const std::string& file, int part, bool showProgress,
-               std::string& error) {
+int uploadMode(CLinkSession& session, const std::string& file, std::vector<std::uint8_t> image,
+               int part, bool showProgress, std::string& error) {
     StderrUi ui;
     CModeLibrary library(ui, pathFromUtf8(file).parent_path());
-    if (library.uploadModeFile(pathFromUtf8(file), part) != 1)
-        return kExitUsage; // the file changed since it was checked; the message is out
+    if (library.uploadModeImage(std::move(image), pathFromUtf8(file), part) != 1)
+        return kExitUsage; // the loader refused it; the message is out
 
     const auto total = static_cast<int>(kUploadFrameCount);
     int lastShown = -1;
@@ -75,7 +75,19 @@ int uploadMode(CLinkSession& session, const std::string& file, int part, bool sh
     if (showProgress)
         std::fputc('\n', stderr);
     if (!idle) {
-        error = session.error();
+        if (session.uploadDone()) {
+            error = session.error();
+            return kExitLink;
+        }
+        int queued = session.queuedAtFailure();
+        if (queued < 0) { // out of time with the link still up: the queue is as it stands
+            std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+            queued = session.command().queuedCount();
+        }
+        const int answered = std::clamp(total - queued - 1, 0, total - 1);
+        error = session.error() + " during the upload: the processor answered " +
+                std::to_string(answered) + " of the " + std::to_string(total) +
+                " frames and now holds a partial mode; repeat the push";
         return kExitLink;
     }
     if (!session.uploadDone()) {
@@ -108,7 +120,7 @@ int runPorts(const ZelctlOptions& options) {
 int runPull(const ZelctlOptions& options) {
     const std::string& file = options.args[0];
     std::string error;
-    if (!checkWritable(file, error))
+    if (!checkWritable(file, error) || !checkPortName(options.port, error))
         return fail(kExitUsage, error);
 
     startStore();
@@ -129,8 +141,9 @@ int runPull(const ZelctlOptions& options) {
 int runPush(const ZelctlOptions& options) {
     const std::string& file = options.args[0];
     DeviceParams checked{};
+    std::vector<std::uint8_t> image;
     std::string error;
-    if (!readModeInput(file, checked, error))
+    if (!readModeInput(file, checked, image, error) || !checkPortName(options.port, error))
         return fail(kExitUsage, error);
 
     startStore();
@@ -138,19 +151,16 @@ int runPush(const ZelctlOptions& options) {
     if (!session.connect(options.port, kConnectLimit))
         return fail(kExitLink, session.error());
 
-    const int status = uploadMode(session, file, options.part, stderrIsTerminal(), error);
+    const int status =
+        uploadMode(session, file, std::move(image), options.part, stderrIsTerminal(), error);
     return error.empty() ? status : fail(status, error);
 }
 
 int runSet(const ZelctlOptions& options) {
     std::vector<Assignment> assignments;
-    for (const std::string& arg : options.args) {
-        Assignment a;
-        std::string error;
-        if (!parseAssignment(arg, a, error))
-            return fail(kExitUsage, error);
-        assignments.push_back(a);
-    }
+    std::string error;
+    if (!parseAssignments(options.args, assignments, error) || !checkPortName(options.port, error))
+        return fail(kExitUsage, error);
 
     startStore();
     CLinkSession session(options.verbose);

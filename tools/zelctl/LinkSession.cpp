@@ -81,8 +81,14 @@ CLinkSession::CLinkSession(bool verbose) {
             m_uploadDone = true;
             return;
         }
-        if (m.id == WM_LINK_FAILED && m.lParam == 0 && g_bConnected.load() != 0)
+        if (m.id == WM_LINK_FAILED && m.lParam == 0 && g_bConnected.load() != 0) {
             m_failed = true; // a working link broke; the controller would wait to reconnect
+            // The port thread has stopped and the controller has not closed the port yet, so
+            // the queue still holds what never went out.
+            std::lock_guard<std::recursive_mutex> lock(g_frameLock);
+            if (m_queuedAtFailure < 0)
+                m_queuedAtFailure = m_command.queuedCount();
+        }
         if (m.id == WM_SYSTEM_SYNCED || m.id == WM_SYSTEM_COMMAND_ACK)
             return;
         m_controller->handleMessage(m);

@@ -55,6 +55,9 @@ public:
     const std::string& error() const { return m_error; }
     // WM_SYSTEM_UPLOAD_DONE arrived since the session began.
     bool uploadDone() const { return m_uploadDone; }
+    // Frames still queued when the link first failed (the frame in flight not counted);
+    // -1 while it has not failed.
+    int queuedAtFailure() const { return m_queuedAtFailure; }
 
 private:
     class Tap;
@@ -75,6 +78,7 @@ private:
     bool m_everOpened = false;
     bool m_uploadDone = false;
     int m_connectsHandled = 0;
+    int m_queuedAtFailure = -1;
 };
 
 } // namespace zel::ctl

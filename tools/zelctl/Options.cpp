@@ -101,7 +101,9 @@ Connects and synchronises, writes every FIELD into the store at once and waits u
 processor has received them all. FIELD is a store field name as zelctl show prints it:
 masterVolume[1], byteParam[12], eqBand[5].gain, filter[15].slope, timeParam[3],
 compressor[0].ratio, noiseGate[2].release, dance.eqBand[12].freq, scene, ...
-VALUE is the stored index in decimal, or for modeName[i] a text of at most 20 characters.
+VALUE is the stored index in decimal, or for modeName[i] a text of at most 20 bytes in
+the processor's code page GBK (20 Latin letters or 10 Chinese characters; no control
+characters). Each field may be given once.
 A master volume above its limit is set to the limit. Out-of-range values, masterMute and
 the fields the processor never receives are refused before anything is sent.
 )";
@@ -109,7 +111,8 @@ the fields the processor never receives are refused before anything is sent.
 const char* const kShowUsage = R"(usage: zelctl show [--json] FILE
 
 Prints every field of the mode file FILE, one per line, as NAME=VALUE (the stored value in
-decimal), followed by its display text where it has one. Mode names are printed quoted.
+decimal), followed by its display text where it has one. Mode names are printed quoted,
+with quotes, backslashes and control characters escaped as \", \\, \n, \t, \r, \xHH.
   --json     {"file", "fields": [{"name", "value", "text"}]}; a mode name's value is its
              text, and "text" is left out where a field has no display text
 )";

@@ -239,9 +239,10 @@ TEST_F(Zelctl, PushOfOnePartChangesOnlyThatPart) {
 
 TEST_F(Zelctl, SetChangesExactlyTheNamedFields) {
     startSim();
-    const CtlRun r = zelctl("set 'eqBand[5].gain=300' 'byteParam[12]=99' 'volumeLimit[3]=50' "
-                            "'masterVolume[1]=80' 'keyLockPassword[0]=5' 'keyLockPassword[3]=7' "
-                            "'timeParam[3]=42' 'modeName[2]=KTV 3'");
+    const CtlRun r =
+        zelctl("set 'eqBand[5].gain=300' 'byteParam[12]=99' 'volumeLimit[3]=50' "
+               "'masterVolume[1]=80' 'keyLockPassword[0]=5' 'keyLockPassword[3]=7' "
+               "'timeParam[3]=42' 'modeName[2]=KTV 3' 'modeName[4]=客厅一二三四五六七八'");
     ASSERT_EQ(r.status, 0) << r.err;
     const DeviceParams sim = stopSim();
 
@@ -254,6 +255,10 @@ TEST_F(Zelctl, SetChangesExactlyTheNamedFields) {
     expected.keyLockPassword[3] = 7;
     expected.timeParam[3] = 42;
     std::memcpy(expected.modeName[2], "KTV 3               ", 20);
+    // Ten Chinese characters fill the name's 20 bytes in the processor's code page.
+    std::memcpy(expected.modeName[4],
+                "\xBF\xCD\xCC\xFC\xD2\xBB\xB6\xFE\xC8\xFD\xCB\xC4\xCE\xE5\xC1\xF9\xC6\xDF\xB0\xCB",
+                20);
     expected.currentMode = sim.currentMode; // the device's own business
     for (const Field& f : allFields()) {
         if (f.isText())
@@ -298,6 +303,8 @@ TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
     badMagic.push_back(0);
     badMagic[8] = '1';
     spit(dir / "magic.dat", badMagic);
+    const Bytes room = slurpBytes(writeMode("room.dat", p));
+    ASSERT_EQ(std::system(("mkfifo " + shq((dir / "fifo").string())).c_str()), 0);
 
     struct Case {
         const char* args;
@@ -311,7 +318,21 @@ TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
         {"set 'masterMute[0]=1'", "follows the master volume"},
         {"set 'outputSolo[2]=1'", "never receives it"},
         {"set 'byteParam[12]=5' 'scene=9'", "scene=9 is out of range"},
-        {"set 'modeName[0]=123456789012345678901'", "at most 20 characters"},
+        {"set 'modeName[0]=123456789012345678901'",
+         "at most 20 bytes (10 Chinese characters), not 21"},
+        {"set 'modeName[0]=一二三四五六七八九十一'", "at most 20 bytes"},
+        {"set 'modeName[0]=\xF0\x9F\x8E\xA4'", "cannot store"},
+        {"set \"modeName[0]=$(printf 'x\\nscene=9')\"", "must not contain control characters"},
+        {"set 'modeName[0]=a\tb'", "must not contain control characters"},
+        {"set 'scene=1' 'scene=2'", "scene is given twice ('scene=1' and 'scene=2')"},
+        {"set 'eqBand[5].gain=1' 'scene=1' 'eqBand[5].gain=1'", "eqBand[5].gain is given twice"},
+        {"set --port room.dat 'scene=1'",
+         "--port room.dat is not a serial port: it is a regular file"},
+        {"pull --port fifo x.dat", "--port fifo is not a serial port: it is a FIFO"},
+        {"push --port /dev/null room.dat", "it is a device but not a terminal"},
+        {"push fifo", "fifo is not a mode file: it is a folder, FIFO or device"},
+        {"show fifo", "not a regular file"},
+        {"curve fifo 0", "not a regular file"},
         {"push short.dat", "short.dat is not a mode file"},
         {"push magic.dat", "magic.dat is not a mode file"},
         {"push missing.dat", "cannot read the mode file missing.dat"},
@@ -334,6 +355,29 @@ TEST_F(Zelctl, BadInputIsRefusedBeforeThePortIsOpened) {
     }
     EXPECT_TRUE(simFramesReceived().empty()) << "nothing reached the simulator";
     EXPECT_FALSE(fs::exists(dir / "no"));
+    EXPECT_EQ(slurpBytes(dir / "room.dat"), room) << "a file given as a port is left alone";
+}
+
+// A link lost half-way through an upload leaves the processor with part of the mode; the
+// tool says how much and that the upload must be repeated.
+TEST_F(Zelctl, FailedPushSaysTheUploadWasPartial) {
+    startSim("--silent-after 100");
+    writeMode("m.dat", distinctive());
+    const CtlRun r = zelctl("push m.dat");
+    EXPECT_EQ(r.status, 1);
+    // Of the 100 frames answered, the probe, the synchronisation request and any keep-alive
+    // sent before the upload was queued are no upload frames.
+    const std::vector<std::string> rx = simFramesReceived();
+    ASSERT_GT(rx.size(), 100u);
+    int answered = 100;
+    for (std::size_t i = 0; i < 100; ++i)
+        answered -= rx[i].find("FF 55 03 30 00 33") != std::string::npos ||
+                    rx[i].find("FF 55 03 AA BB 68") != std::string::npos;
+    EXPECT_GE(answered, 97);
+    EXPECT_EQ(r.err, "zelctl: the link to " + port +
+                         " failed during the upload: the processor answered " +
+                         std::to_string(answered) +
+                         " of the 347 frames and now holds a partial mode; repeat the push\n");
 }
 
 TEST_F(Zelctl, NoProcessorIsExitOne) {
@@ -365,13 +409,28 @@ TEST_F(Zelctl, PortsListsTheSimulatorAndSkipsMissingExtraPorts) {
 TEST_F(Zelctl, ShowAndCurveReadAModeFile) {
     DeviceParams p = defaults;
     std::memcpy(p.modeName[0], "KTV 1               ", 20);
-    p.eqBand[5].gain = 300; // +6 dB at the band's frequency
+    std::memcpy(p.modeName[1], "x\"\nscene=9\\\x01        ", 20); // a name forging a field
+    std::memcpy(p.modeName[2], "\xBF\xCD\xCC\xFC KTV\0\0\0\0\0\0\0\0\0\0\0\0",
+                20);                                              // GBK, NUL-padded
+    std::memcpy(p.modeName[3], "A\xFF\x80Z                ", 20); // no GBK character at FF
+    p.eqBand[5].gain = 300;                                       // +6 dB at the band's frequency
     p.filter[15].slope = 3;
     const fs::path file = writeMode("m.dat", p);
 
     CtlRun r = zelctl("show m.dat");
     ASSERT_EQ(r.status, 0) << r.err;
     EXPECT_NE(r.out.find("\nmodeName[0]=\"KTV 1\"\n"), std::string::npos);
+    EXPECT_NE(r.out.find("\nmodeName[1]=\"x\\\"\\nscene=9\\\\\\x01\"\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("\nmodeName[2]=\"客厅 KTV\"\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("\nmodeName[3]=\"A\uFFFD\uFFFDZ\"\n"), std::string::npos) << r.out;
+    std::istringstream fields(r.out);
+    int sceneLines = 0;
+    for (std::string line; std::getline(fields, line);) {
+        EXPECT_NE(line.find('='), std::string::npos) << "every line is one field: " << line;
+        sceneLines += line.rfind("scene=", 0) == 0;
+    }
+    EXPECT_EQ(sceneLines, 1);
     EXPECT_NE(r.out.find("\neqBand[5].gain=300 "), std::string::npos);
     EXPECT_NE(r.out.find("\nfilter[15].slope=3"), std::string::npos);
     EXPECT_NE(r.out.find("\ndance.eqBand[12].freq="), std::string::npos);
