@@ -1,6 +1,8 @@
 // Field-by-field comparison of two parameter stores.
 #include "modes/ModeDiff.h"
 
+#include "modes/ModeName.h"
+
 #include "link/DumpFrame.h"
 #include "modes/ModeFile.h"
 
@@ -124,8 +126,8 @@ StoreDiff diffStores(const DeviceParams& a, const DeviceParams& b, const DiffSco
         FieldChange c;
         c.field = &f;
         if (f.isText()) {
-            c.textA = readText(a, f);
-            c.textB = readText(b, f);
+            c.textA = textFieldText(a, f);
+            c.textB = textFieldText(b, f);
             if (c.textA == c.textB)
                 continue;
         } else {

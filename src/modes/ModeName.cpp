@@ -74,4 +74,8 @@ std::string modeNameText(const DeviceParams& p, int mode) {
     return decodeModeName(p.modeName[mode], kModeNameLength);
 }
 
+std::string textFieldText(const DeviceParams& p, const Field& f) {
+    return decodeModeName(reinterpret_cast<const char*>(&p) + f.offset, f.size());
+}
+
 } // namespace zel

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "model/DeviceParams.h"
+#include "model/FieldTable.h"
 
 #include <cstddef>
 #include <string>
@@ -22,5 +23,8 @@ std::string decodeModeName(const char* stored, std::size_t size);
 
 // decodeModeName of mode name `mode` (0..5) of `p`.
 std::string modeNameText(const DeviceParams& p, int mode);
+
+// decodeModeName of a text field of the field table (a mode name) in `p`.
+std::string textFieldText(const DeviceParams& p, const Field& f);
 
 } // namespace zel

@@ -230,6 +230,31 @@ TEST_F(SystemDlgTest, DeviceModeNameIsStoredPaddedSentAndListed) {
     EXPECT_EQ(messages, std::vector<std::string>{"Save mode success"});
 }
 
+// Names are kept in the processor's code page: a Chinese name goes out as GBK, is listed as
+// typed, and one that takes more than 20 bytes there is refused with nothing stored or sent.
+TEST_F(SystemDlgTest, DeviceModeNamesAreKeptInTheProcessorsCodePage) {
+    std::memset(liveParams.modeName, ' ', sizeof liveParams.modeName);
+    panel = std::make_unique<CSystemDlg>(window->controller(), window.get());
+    showActive(*panel);
+    auto* list = item<QComboBox>(CSystemDlg::IdModeList);
+    list->setCurrentIndex(1);
+    QLineEdit* name = item<QLineEdit>(CSystemDlg::IdModeName);
+    name->setText(QString::fromUtf8("大厅"));
+    click(CSystemDlg::IdSaveModeName);
+    EXPECT_EQ(std::string(liveParams.modeName[1], kModeNameLength),
+              "\xB4\xF3\xCC\xFC" + std::string(16, ' '));
+    EXPECT_EQ(list->itemText(1), QString::fromUtf8("2-大厅"));
+    EXPECT_EQ(sent().size(), 1u);
+
+    name->setText(QString::fromUtf8("一二三四五六七八九十一"));
+    click(CSystemDlg::IdSaveModeName);
+    EXPECT_EQ(std::string(liveParams.modeName[1], kModeNameLength),
+              "\xB4\xF3\xCC\xFC" + std::string(16, ' '));
+    EXPECT_TRUE(sent().empty());
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find("22"), std::string::npos) << messages[0];
+}
+
 TEST_F(SystemDlgTest, DeviceModeLoadWaitsForTheSynchronisation) {
     item<QComboBox>(CSystemDlg::IdModeList)->setCurrentIndex(3);
     click(CSystemDlg::IdLoadMode);

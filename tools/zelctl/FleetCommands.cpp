@@ -10,6 +10,7 @@
 #include "model/DataConver.h"
 #include "model/FieldTable.h"
 #include "modes/ModeDiff.h"
+#include "modes/ModeName.h"
 #include "modes/ModePaths.h"
 #include "platform/ChildProcess.h"
 #include "platform/Terminal.h"
@@ -86,7 +87,7 @@ void addDeviceState(json& r) {
     const int mode = liveParams.currentMode;
     r["mode"] = mode;
     if (mode >= 0 && mode < kModeCount)
-        r["modeName"] = bytesToText(liveParams.modeName[mode], kModeNameLength);
+        r["modeName"] = modeNameText(liveParams, mode);
 }
 
 int emit(json& r, int status) {

@@ -3,6 +3,7 @@
 
 #include "model/FieldTable.h"
 #include "modes/ModeFile.h"
+#include "modes/ModeName.h"
 
 namespace zel::ctl {
 
@@ -17,7 +18,7 @@ nlohmann::json showJson(const std::string& file, const DeviceParams& p) {
         if (f.offset < kModeStoreFirstByte)
             continue; // the master levels are not part of a mode file
         if (f.isText()) {
-            fields.push_back({{"name", f.name}, {"value", readText(p, f)}});
+            fields.push_back({{"name", f.name}, {"value", textFieldText(p, f)}});
             continue;
         }
         const unsigned v = readField(p, f);

@@ -10,6 +10,7 @@
 #include "model/Globals.h"
 #include "model/StoreWrite.h"
 #include "modes/ModeFile.h"
+#include "modes/ModeName.h"
 #include "modes/ModePaths.h"
 
 #include <QButtonGroup>
@@ -111,7 +112,7 @@ std::string storedModeName(int mode) {
     char bytes[kNameLength];
     for (int i = 0; i < kNameLength; ++i)
         bytes[i] = static_cast<char>(storeRead(nameByte(mode, i)));
-    return bytesToText(bytes, kNameLength);
+    return decodeModeName(bytes, kNameLength);
 }
 
 int storedCurrentMode() {
@@ -439,13 +440,16 @@ void CSystemDlg::loadMode() {
 }
 
 void CSystemDlg::saveModeName() {
-    char bytes[kNameLength];
-    if (!textToBytes(bytes, kNameLength, utf8(m_modeName->text()))) {
-        ShowMessage(utf8(tr2("模式名称太长：设备只保存 20 个字节，请缩短名称。",
-                             "The mode name is too long: the processor keeps 20 bytes of it. "
-                             "Shorten the name.")));
+    // The processor keeps names in its code page, space-padded to 20 bytes.
+    std::string stored;
+    std::string error;
+    if (!encodeModeName(utf8(m_modeName->text()), stored, error)) {
+        ShowMessage(error);
         return;
     }
+    char bytes[kNameLength];
+    std::fill(std::begin(bytes), std::end(bytes), ' ');
+    std::copy(stored.begin(), stored.end(), bytes);
     const int mode = m_selectedMode;
     for (int i = 0; i < kNameLength; ++i)
         storeWrite(nameByte(mode, i), static_cast<std::uint8_t>(bytes[i]));
