@@ -88,6 +88,8 @@ void CBitmapButton::paintFace(QPainter& p, const QRectF& r) const {
     p.setPen(QPen(Edge, 1.0));
     p.setBrush(g);
     p.drawRoundedRect(r, 3.0, 3.0);
+    if (m_look != Look::Text)
+        return; // the speaker faces carry their name as a tooltip, never under the icon
     const QRect textRect = rect().adjusted(1, sunk ? 2 : 1, -1, sunk ? 0 : -1);
     // A long name in a narrow button is drawn smaller rather than clipped.
     QFont f = font();
