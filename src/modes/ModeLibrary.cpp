@@ -157,12 +157,6 @@ void CModeLibrary::uploadDone() {
                  pick(modetext::UploadedSuffix));
 }
 
-void CModeLibrary::uploadFailed(int answered) {
-    m_ui.message(pick(modetext::UploadPartialPrefix) + std::to_string(answered) +
-                 pick(modetext::UploadPartialOf) + std::to_string(kUploadFrameCount) +
-                 pick(modetext::UploadPartialSuffix));
-}
-
 void CModeLibrary::selectRow(int row) {
     if (row <= 0 || m_names.size() < static_cast<std::size_t>(row))
         return;

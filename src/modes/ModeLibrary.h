@@ -36,9 +36,6 @@ public:
                         int part);
     // The last frame of the upload was answered: the completion message.
     void uploadDone();
-    // The link failed while the upload was under way: the device holds part of it. Says how
-    // many of the kUploadFrameCount frames were answered and that the upload must be repeated.
-    void uploadFailed(int answered);
 
     // Grid selection: a row above 0 and within the list becomes the selected row.
     void selectRow(int row);

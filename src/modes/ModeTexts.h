@@ -30,13 +30,6 @@ inline constexpr BiText BadName{
     "模式名称无效：名称不能为空，也不能含有路径（/ \\ : 或 ..），请换一个名称",
     "Invalid mode name: it must not be empty or contain a path (/ \\ : or ..); choose another "
     "name"};
-inline constexpr BiText UploadPartialPrefix{"连接中断，上传未完成：设备只应答了 ",
-                                            "The link failed during the upload: the processor "
-                                            "answered "};
-inline constexpr BiText UploadPartialOf{" / ", " of the "};
-inline constexpr BiText UploadPartialSuffix{" 帧，现保存的是不完整的模式，请重新上传",
-                                            " frames and now holds a partial mode; upload it "
-                                            "again"};
 inline constexpr BiText NameControl{"模式名称不能含有控制字符（如换行或制表符）",
                                     "A mode name must not contain control characters (such "
                                     "as a newline or a tab)"};

@@ -199,6 +199,12 @@ TEST_F(SystemEndToEndTest, UnpluggedDuringAnUploadThePageComesBackAndSaysSo) {
     EXPECT_FALSE(panel->progressBar()->isVisible());
     EXPECT_TRUE(panel->statusLabel()->text().contains(QStringLiteral("did not finish")))
         << panel->statusLabel()->text().toStdString();
+    // How much of it the processor answered, as the progress bar last counted it.
+    const QString answered =
+        QStringLiteral("after %1 of the 347 frames").arg(g_pCommand->uploadAnswered());
+    EXPECT_GE(g_pCommand->uploadAnswered(), shown);
+    EXPECT_TRUE(panel->statusLabel()->text().contains(answered))
+        << panel->statusLabel()->text().toStdString();
     EXPECT_TRUE(messages.empty()) << "no success message for a half upload";
 }
 

@@ -470,11 +470,14 @@ void CSystemDlg::enablePage() {
                       "Loading the device mode did not finish: the link to the processor was "
                       "lost. Load the mode again once it is on-line."));
     else if (m_busy == Busy::Upload)
-        setStatus(
-            tr2("上传%1未完成：与设备的连接已断开，设备只收到了部分参数。连接恢复后请再次上传。",
-                "Uploading %1 did not finish: the link to the processor was lost and it "
-                "has only part of the mode. Upload the mode again once it is on-line.")
-                .arg(QString::fromStdString(m_library.completionName())));
+        setStatus(tr2("上传%1未完成：与设备的连接已断开，设备只应答了 %2/%3 "
+                      "帧，只收到了部分参数。连接恢复后请再次上传。",
+                      "Uploading %1 did not finish: the link to the processor was lost after "
+                      "%2 of the %3 frames were answered, so it holds only part of the mode. "
+                      "Upload the mode again once it is on-line.")
+                      .arg(QString::fromStdString(m_library.completionName()))
+                      .arg(g_pCommand ? g_pCommand->uploadAnswered() : 0)
+                      .arg(kUploadFrameCount));
     m_busy = Busy::None;
     applyState();
 }
