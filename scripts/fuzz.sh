@@ -2,13 +2,13 @@
 # Runs the libFuzzer targets, each for SECONDS (default 60), from the seed corpora in
 # fuzz/corpus/ plus what earlier runs found (kept under build/fuzz/). Exits non-zero when a
 # target finds a crash or a broken invariant; the input is left in build/fuzz/artifacts/.
-#   scripts/fuzz.sh [SECONDS] [TARGET...]      targets: parser_fuzz modefile_fuzz setargs_fuzz
+#   scripts/fuzz.sh [SECONDS] [TARGET...]      targets: parser_fuzz modefile_fuzz setargs_fuzz filtertext_fuzz
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-((${#targets[@]})) || targets=(parser_fuzz modefile_fuzz setargs_fuzz)
+((${#targets[@]})) || targets=(parser_fuzz modefile_fuzz setargs_fuzz filtertext_fuzz)
 
 # libFuzzer comes with clang in libclang-rt-14-dev (only recommended by clang on Debian 12).
 scripts/deps.sh clang libclang-rt-14-dev
