@@ -3,10 +3,13 @@
 // thread waits on, and a port search that completes.
 #include "platform/ManualResetEvent.h"
 #include "platform/PortDiscovery.h"
+#include "platform/PortName.h"
 #include "platform/SerialDevice.h"
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -52,6 +55,22 @@ TEST(WindowsPlatform, PortSearchCompletesAndNamesEveryPort) {
     ASSERT_NO_THROW(EnumerateSerialPorts(ports));
     for (const SerialPortInfo& port : ports)
         EXPECT_FALSE(port.openName.empty()) << port.portName;
+}
+
+// The file system calls reserved device names such as COM7 files; they are ports all the same,
+// while a mode file given as a port is refused before anything is written to it.
+TEST(WindowsPlatform, PortNamesArePortsAndFilesAreNot) {
+    std::string reason;
+    for (const char* port : {"COM7", "com3", "\\\\.\\COM12", "COM99"})
+        EXPECT_TRUE(isTerminalDevice(port, reason)) << port;
+    const std::filesystem::path file = std::filesystem::temp_directory_path() / "zel-port.dat";
+    std::FILE* f = std::fopen(file.string().c_str(), "wb");
+    ASSERT_NE(f, nullptr);
+    std::fclose(f);
+    EXPECT_FALSE(isTerminalDevice(file.string(), reason));
+    EXPECT_EQ(reason, "it is a file");
+    std::filesystem::remove(file);
+    EXPECT_TRUE(isTerminalDevice(file.string(), reason)) << "an absent name is left to the open";
 }
 
 } // namespace

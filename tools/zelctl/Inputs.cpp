@@ -115,7 +115,8 @@ bool checkWritable(const std::string& path, std::string& error) {
 bool parseAssignment(const std::string& arg, Assignment& out, std::string& error) {
     const std::size_t eq = arg.find('=');
     if (eq == std::string::npos || eq == 0) {
-        error = "'" + escapedText(arg) + "' is not FIELD=VALUE";
+        // Built by append: GCC 12 misreads a short literal assigned here at -O3 (-Wrestrict).
+        error.assign(1, '\'').append(escapedText(arg)).append("' is not FIELD=VALUE");
         return false;
     }
     const std::string name = arg.substr(0, eq);
