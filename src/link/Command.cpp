@@ -27,6 +27,11 @@ void realSleep(std::chrono::milliseconds pause) {
     std::this_thread::sleep_for(pause);
 }
 
+// The scene a frame selects, or -1 when it is no scene frame.
+int sceneOf(const FrameRecord& frame) {
+    return frame[2] == 3 && frame[3] == cmd::Scene ? frame[4] : -1;
+}
+
 bool isHeaderByte(std::uint8_t b) {
     return b == kHeader[0] || b == kHeader[1] || b == kHeader[2] || b == kHeader[3];
 }
@@ -193,6 +198,8 @@ int CCommand::onReply() {
         if (TxRecord[mark::ModeNameAckMark] != 0)
             if (MessageTarget* panel = m_systemPanel.load())
                 panel->post(WM_SYSTEM_COMMAND_ACK, 0, 0);
+        if (sceneOf(TxRecord) == storeRead(liveParams.scene))
+            m_sceneBorrowed = false; // the device is back in the operator's scene
         if (const int place = TxRecord.get16(mark::UploadOrdinal); place > 0) {
             m_uploadAnswered = place;
             // One message in flight at most: the panel reads the latest count when it
@@ -213,12 +220,29 @@ void CCommand::loadDump() {
     // before it (and is overwritten, as the device's values win) or after it (and is sent).
     // Nothing of the dump is sent back. The window thread re-attaches the curve models
     // when it handles WM_LINK_SYNCED: they belong to it.
+    //
+    // One exception: a device the PC left in a borrowed bank (the link went before the
+    // scene went back) reports that bank as its scene. The operator's scene stays, and as
+    // sentParams keeps the device's, the detector sends it back. After a device mode load
+    // the scene is the mode's.
+    struct Load {
+        const std::uint8_t* frame;
+        bool keepScene;
+        std::uint8_t deviceScene;
+    } load{RxRecord.bytes, m_sceneBorrowed && TxRecord[mark::ModeLoadMark] == 0, 0};
     storeUpdate(
         liveParams, sentParams,
-        [](DeviceParams& p, const void* frame) {
-            loadDumpPayload(p, static_cast<const std::uint8_t*>(frame));
+        [](DeviceParams& p, const void* context) {
+            auto& dump = *static_cast<Load*>(const_cast<void*>(context));
+            const std::uint8_t operatorScene = p.scene;
+            loadDumpPayload(p, dump.frame);
+            dump.deviceScene = p.scene;
+            if (dump.keepScene)
+                p.scene = operatorScene;
         },
-        RxRecord.bytes);
+        &load);
+    sentParams.scene = load.deviceScene;
+    m_sceneBorrowed = false;
     if (m_mainWindow)
         m_mainWindow->post(WM_LINK_SYNCED, 0, 0);
     if (TxRecord[mark::ModeLoadMark] != 0)
@@ -254,6 +278,8 @@ int CCommand::takeHead(FrameRecord& destination) {
     if (m_queue.empty())
         return 0;
     destination = m_queue.front()->record(); // the marks travel with the frame
+    if (const int scene = sceneOf(destination); scene >= 0 && scene != storeRead(liveParams.scene))
+        m_sceneBorrowed = true; // an upload's bank switch
     m_queue.erase(m_queue.begin());
     return 1;
 }
@@ -423,6 +449,8 @@ bool CCommand::findChange() {
             const auto scene = static_cast<std::uint8_t>(bank);
             buildParamFrame(TxRecord, ParamGroup::Scene, 0, &scene);
             sentParams.scene = scene;
+            if (scene != snapshot.scene)
+                m_sceneBorrowed = true;
             return true;
         }
         std::uint8_t wire[8];

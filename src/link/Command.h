@@ -54,7 +54,9 @@ public:
     // Interprets the completed reply: 1 = the exchange is finished, 0 = send the frame again.
     int onReply();
     // Writes the dump in RxRecord into the live store, makes sentParams equal to it and
-    // tells the main window (and, after a mode load, the System panel).
+    // tells the main window (and, after a mode load, the System panel). A scene the PC
+    // borrowed and had not yet given back is not taken as the operator's: that scene stays
+    // in the store, and sentParams holds the device's.
     void loadDump();
     // Port 1 only: zeroes RxRecord and, when alsoTx is non-zero, TxRecord from byte 4 on.
     void clearRecords(int port, int alsoTx);
@@ -114,6 +116,10 @@ private:
     std::atomic<MessageTarget*> m_systemPanel{nullptr};
     std::atomic<int> m_uploadAnswered{0};
     std::atomic<bool> m_progressPosted{false};
+    // The PC moved the device to another bank than the operator's scene to send a banked
+    // field (the change detector) or a bank (an upload), and has not yet had the move back
+    // answered. Port thread, under g_frameLock; it outlives a lost link.
+    bool m_sceneBorrowed = false;
     Sleeper m_sleep;
 };
 inline constexpr std::chrono::milliseconds kKeepAlivePause{300};

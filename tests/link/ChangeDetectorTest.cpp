@@ -2,6 +2,7 @@
 // keep-alive when the device is in step.
 #include "LinkTestSupport.h"
 
+#include "link/DumpFrame.h"
 #include "model/FieldTable.h"
 #include "model/StoreWrite.h"
 
@@ -224,6 +225,78 @@ TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
     EXPECT_EQ(TxRecord[3], 0x0B);
     EXPECT_EQ(command.nextChange(), 1);
     EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 03 3A 00 3D");
+}
+
+// To send a banked field the detector borrows the device's other bank; a link lost before
+// the scene goes back leaves the device, and the dump after the reconnect, in that bank.
+// The operator's scene must survive that dump and go out again. A scene the device reports
+// for any other reason (changed on the device, or by a device mode load) is the device's.
+TEST_F(ChangeDetectorTest, ABankLeftBorrowedByALostLinkIsGivenBackAfterTheReconnect) {
+    // Answers the frame in flight with status 0.
+    auto answer = [this] {
+        const std::uint8_t code = TxRecord[3];
+        feed({0xFF, 0x55, 0x03, code, 0x00, static_cast<std::uint8_t>(3 + code)});
+    };
+    struct Case {
+        const char* name;
+        // Before the link fails, in turn: 'a' the detector's next frame, answered; 'w' its
+        // next frame, written but not answered; 'u' an upload lost after its switch to Dance.
+        const char* beforeLoss;
+        std::uint8_t dumpScene;
+        bool afterModeLoad;
+        int sceneMeanwhile; // set by the operator while the link was down; -1: none
+        int scene;          // the store's scene after the dump
+        const char* then;   // what the detector sends next, nullptr for nothing
+    };
+    const Case cases[] = {
+        {"lost with the device in the borrowed bank", "aa", 1, false, -1, 0, "FF 55 03 3A 00 3D"},
+        {"lost with the way back in flight", "aaw", 1, false, -1, 0, "FF 55 03 3A 00 3D"},
+        {"lost with the switch in flight, not taken", "w", 0, false, -1, 0, nullptr},
+        {"the operator chose Dance meanwhile", "aa", 1, false, 2, 2, "FF 55 03 3A 02 3F"},
+        {"back in Auto before the loss: a later scene is the device's", "aaa", 1, false, -1, 1,
+         nullptr},
+        {"a device mode load brings its own scene", "aa", 1, true, -1, 1, nullptr},
+        {"an upload lost in the Dance bank", "u", 2, false, -1, 0, "FF 55 03 3A 00 3D"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        resetRecords();
+        fillDefaults(liveParams);
+        liveParams.scene = 0; // Auto
+        sentParams = liveParams;
+        liveParams.eqBand[0].type = 1; // a Singing field: goes out in bank 1
+        for (const char* step = c.beforeLoss; *step; ++step) {
+            if (*step == 'u') {
+                command.queueUploadAll();
+                // The Singing bank, the switch to Dance and one Dance frame.
+                for (int i = 0; i < 269 && command.takeHead(TxRecord) == 1; ++i)
+                    answer();
+                command.clearQueue();
+                continue;
+            }
+            command.nextChange();
+            if (*step == 'a')
+                answer();
+        }
+
+        // The link fails; the reconnect's synchronisation brings the device's view.
+        resetRecords();
+        if (c.sceneMeanwhile >= 0)
+            liveParams.scene = static_cast<std::uint8_t>(c.sceneMeanwhile);
+        const Bytes sync = hex("FF 55 03 AA BB 68");
+        std::memcpy(TxRecord.bytes, sync.data(), sync.size());
+        TxRecord[mark::ModeLoadMark] = c.afterModeLoad ? 1 : 0;
+        RxRecord[mark::SyncMark] = 1;
+        Bytes dump = hex("FF 55 03 CC 05 5E");
+        dump.resize(kDumpPayloadEnd);
+        dump[6] = c.dumpScene;
+        ASSERT_EQ(feed(dump), static_cast<int>(kDumpPayloadEnd) - 1);
+
+        EXPECT_EQ(liveParams.scene, c.scene);
+        const auto sent = runUntilIdle();
+        EXPECT_EQ(sent, c.then ? std::vector<std::string>{c.then} : std::vector<std::string>{});
+        EXPECT_EQ(std::memcmp(&liveParams, &sentParams, sizeof liveParams), 0);
+    }
 }
 
 // A 16-bit field is two bytes of the packed store. While one thread flips it between 255
