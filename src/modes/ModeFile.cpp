@@ -154,6 +154,11 @@ int serializeMode(ModeArchive& ar, int part, ModeUi& ui) {
     std::memcpy(bytesOf(read), bytesOf(liveParams), kModeStoreFirstByte);
     fileParams = read;
 
+    // The master levels in front of the mode are no part of it and no upload sends them:
+    // the device still holds what was last sent, so a level not yet sent stays pending
+    // and goes out after the upload instead of being taken as sent.
+    std::uint8_t sentLevels[kModeStoreFirstByte];
+    std::memcpy(sentLevels, bytesOf(sentParams), kModeStoreFirstByte);
     if (part == PartAll) {
         // The names of the device's own six modes stay those of this device.
         std::memcpy(fileParams.modeName, liveParams.modeName, sizeof fileParams.modeName);
@@ -162,6 +167,7 @@ int serializeMode(ModeArchive& ar, int part, ModeUi& ui) {
     } else {
         applyPart(part);
     }
+    std::memcpy(bytesOf(sentParams), sentLevels, kModeStoreFirstByte);
 
     // A master volume never stays above the limit the mode brings; the change detector
     // sends the lowered volume after the upload.
