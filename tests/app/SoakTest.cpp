@@ -4,6 +4,7 @@
 //   ZEL_SOAK_FRAMES (default 3000)   frames to write in the fault-injected soak
 //   ZEL_SOAK_SEED   (default 1)      seed of the edits and of the simulator's faults
 //   ZEL_SOAK_CYCLES (default 10)     unplug/replug cycles
+//   ZEL_SOAK_FAULTS (default 8)      frames in a thousand the simulator plays a fault on
 #include "LinkFixture.h"
 #include "RandomEdits.h"
 
@@ -19,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 #include <sstream>
 #include <vector>
 
@@ -137,7 +139,9 @@ protected:
 TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
     const long targetFrames = envNumber("ZEL_SOAK_FRAMES", 3000);
     const auto seed = static_cast<unsigned>(envNumber("ZEL_SOAK_SEED", 1));
-    SimProcess device("soak", {"--chaos", std::to_string(seed) + "/8", "--replug-delay", "300"});
+    const long faults = envNumber("ZEL_SOAK_FAULTS", 8);
+    SimProcess device("soak", {"--chaos", std::to_string(seed) + "/" + std::to_string(faults),
+                               "--replug-delay", "300"});
     SimProcess::dumpLogOnExit = [] { return false; }; // far too long to print
     useSimulators({&device});
     controller->requestStartupSearch();
@@ -154,6 +158,70 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
 
     // Bytes the PC changed since the link was last idle: only these may be lost with a link.
     std::vector<bool> touched(sizeof meant, false);
+    // Every change of a store byte and every idle point, to explain a failure.
+    struct Change {
+        Clock::time_point at;
+        const char* what;
+        std::size_t offset;
+        int from, to;
+    };
+    std::vector<Change> changes;
+    Clock::time_point lastIdleAt = started;
+    auto history = [&](std::size_t at) {
+        auto ms = [&](Clock::time_point t) { return static_cast<long>(elapsedMs(started, t)); };
+        std::ostringstream out;
+        out << "last idle point at " << ms(lastIdleAt) << " ms; the PC's changes of the byte:\n";
+        std::vector<const Change*> mine;
+        for (const Change& c : changes)
+            if (c.offset == at)
+                mine.push_back(&c);
+        for (std::size_t i = mine.size() > 12 ? mine.size() - 12 : 0; i < mine.size(); ++i)
+            out << "  " << ms(mine[i]->at) << " ms " << mine[i]->what << ' ' << mine[i]->from
+                << " -> " << mine[i]->to << '\n';
+        out << "the simulator's frames of its field, and the unplugs:\n";
+        const Field* f = fieldAtOffset(at);
+        std::vector<std::string> lines;
+        for (const SimLogLine& l : device.log()) {
+            const bool ofField = f && l.tag == "RX" && l.bytes.size() > 4 &&
+                                 l.bytes[3] == f->command &&
+                                 (f->deviceIndex < 0 || l.bytes[4] == f->deviceIndex);
+            if (!ofField && l.tag != "PLUG" && l.tag != "UNPLUG")
+                continue;
+            std::ostringstream line;
+            line << "  " << ms(l.at) << " ms #" << l.frame << ' ' << l.tag;
+            for (std::uint8_t b : l.bytes)
+                line << ' ' << std::hex << int(b) << std::dec;
+            lines.push_back(line.str());
+        }
+        for (std::size_t i = lines.size() > 16 ? lines.size() - 16 : 0; i < lines.size(); ++i)
+            out << lines[i] << '\n';
+        // The whole story, for a closer look: the simulator's log and the PC's changes.
+        if (FILE* file = std::fopen("link_soak-failure.log", "w")) {
+            auto us = [&](Clock::time_point t) {
+                return static_cast<long long>(elapsedMs(started, t) * 1000);
+            };
+            std::multimap<long long, std::string> byTime;
+            for (const SimLogLine& l : device.log()) {
+                std::ostringstream line;
+                line << "sim #" << l.frame << ' ' << l.tag;
+                for (std::uint8_t b : l.bytes)
+                    line << ' ' << std::hex << int(b) << std::dec;
+                if (!l.note.empty())
+                    line << " (" << l.note << ')';
+                byTime.emplace(us(l.at), line.str());
+            }
+            for (const Change& c : changes) {
+                std::ostringstream line;
+                line << "pc " << c.what << " byte " << c.offset << ' ' << c.from << " -> " << c.to;
+                byTime.emplace(us(c.at), line.str());
+            }
+            for (const auto& [t, line] : byTime)
+                std::fprintf(file, "%lld.%03lld ms %s\n", t / 1000, t % 1000, line.c_str());
+            std::fclose(file);
+            out << "(the whole story is in link_soak-failure.log)\n";
+        }
+        return out.str();
+    };
     // Under g_frameLock: a store that is no longer what the PC meant was replaced by a dump
     // after a lost link. Edits confirmed before the last idle point must all be in it.
     auto checkResync = [&] {
@@ -164,11 +232,15 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
                 continue;
             ASSERT_TRUE(touched[at]) << "store byte " << at << " confirmed as "
                                      << int(bytesOf(lastIdle)[at]) << " at the last idle point "
-                                     << "came back as " << int(bytesOf(liveParams)[at])
-                                     << "; the simulator's last frames:\n"
+                                     << "came back as " << int(bytesOf(liveParams)[at]) << "; "
+                                     << history(at) << "the simulator's last frames:\n"
                                      << logTail(device, 120);
             ++overtaken;
         }
+        for (std::size_t at = 0; at < sizeof meant; ++at)
+            if (bytesOf(liveParams)[at] != bytesOf(meant)[at])
+                changes.push_back(
+                    {Clock::now(), "dump", at, bytesOf(meant)[at], bytesOf(liveParams)[at]});
         meant = liveParams;
     };
 
@@ -188,11 +260,13 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
             if (HasFatalFailure())
                 return;
             const int action = edits.pick(100);
+            const char* what = "edit";
             if (action < 2 && online()) {
                 device.signal(SIGUSR1);
                 ++unplugs;
             } else if (action < 14 && online()) {
                 upload(edits);
+                what = "upload";
                 ++uploads;
             } else if (action < 18 && online()) {
                 static constexpr int kCodes[] = {0x32, 0x33, 0x34, 0x35};
@@ -204,6 +278,7 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
                 });
                 for (int code : kCodes)
                     controller->SendCommand(code, 0);
+                what = "device command";
                 ++commands;
             } else if (action < 23) {
                 edit([&](DeviceParams& p) { p.scene = edits.u8(3); });
@@ -221,8 +296,11 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
                 editCount += n;
             }
             for (std::size_t at = 0; at < sizeof meant; ++at)
-                if (bytesOf(liveParams)[at] != bytesOf(meant)[at])
+                if (bytesOf(liveParams)[at] != bytesOf(meant)[at]) {
                     touched[at] = true;
+                    changes.push_back(
+                        {Clock::now(), what, at, bytesOf(meant)[at], bytesOf(liveParams)[at]});
+                }
             meant = liveParams;
         }
         loop.runFor(std::chrono::milliseconds(edits.pick(150)));
@@ -237,6 +315,7 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
             if (HasFatalFailure())
                 return;
             lastIdle = meant;
+            lastIdleAt = Clock::now();
             std::fill(touched.begin(), touched.end(), false);
             ++idlePoints;
         }
