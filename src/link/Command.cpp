@@ -250,6 +250,11 @@ void CCommand::loadDump() {
             panel->post(WM_SYSTEM_SYNCED, 0, 0);
 }
 
+void CCommand::noteSceneSent(const FrameRecord& frame) {
+    if (const int scene = sceneOf(frame); scene >= 0 && scene != storeRead(liveParams.scene))
+        m_sceneBorrowed = true;
+}
+
 void CCommand::clearRecords(int port, int alsoTx) {
     if (port != kParserPort)
         return;
@@ -278,8 +283,7 @@ int CCommand::takeHead(FrameRecord& destination) {
     if (m_queue.empty())
         return 0;
     destination = m_queue.front()->record(); // the marks travel with the frame
-    if (const int scene = sceneOf(destination); scene >= 0 && scene != storeRead(liveParams.scene))
-        m_sceneBorrowed = true; // an upload's bank switch
+    noteSceneSent(destination);              // an upload's bank switch
     m_queue.erase(m_queue.begin());
     return 1;
 }
@@ -449,8 +453,7 @@ bool CCommand::findChange() {
             const auto scene = static_cast<std::uint8_t>(bank);
             buildParamFrame(TxRecord, ParamGroup::Scene, 0, &scene);
             sentParams.scene = scene;
-            if (scene != snapshot.scene)
-                m_sceneBorrowed = true;
+            noteSceneSent(TxRecord);
             return true;
         }
         std::uint8_t wire[8];

@@ -120,6 +120,8 @@ private:
     // field (the change detector) or a bank (an upload), and has not yet had the move back
     // answered. Port thread, under g_frameLock; it outlives a lost link.
     bool m_sceneBorrowed = false;
+    // A scene frame about to go out that is not the operator's scene borrows a bank.
+    void noteSceneSent(const FrameRecord& frame);
     Sleeper m_sleep;
 };
 inline constexpr std::chrono::milliseconds kKeepAlivePause{300};
