@@ -217,7 +217,7 @@ void CSerialPort::Impl::run() {
     threadAlive = 1;
     stopRequest = 0;
     if (device.isOpen())
-        device.purge();
+        device.purgeInput();
     for (;;) {
         if (stopRequest) {
             threadAlive = 0;
@@ -375,7 +375,7 @@ void CSerialPort::Impl::superviseReply() {
 void CSerialPort::Impl::WriteTx() {
     resetEventAt(Write);
     std::unique_lock port(portLock);
-    device.purge();
+    device.purgeInput();
     std::size_t length = TxRecord.shortFrameLength();
     if (length > writeBuffer.size())
         length = writeBuffer.size();
@@ -428,7 +428,7 @@ void CSerialPort::Impl::ReadReply(FrameLock& frames) {
                 return;
             }
             std::lock_guard port(portLock);
-            device.purge();
+            device.purgeInput();
             device.inputWaiting(waiting);
             resetEventAt(Comm);
             return; // the reply wait decides
@@ -561,7 +561,7 @@ bool CSerialPort::Open(MessageTarget* owner, const std::string& name, int baud, 
     const char* failedCall = nullptr;
     if (!p.device.configure(timeouts, eventMask, settings, failedCall))
         p.ShowCommError(failedCall);
-    p.device.purge();
+    p.device.purgeInput();
     return true;
 }
 

@@ -1,5 +1,5 @@
 // NetworkDevice: what both operating systems share - the line settings, the decoded input
-// kept between calls, reads and writes with the port's timeouts, and purge.
+// kept between calls, reads and writes with the port's timeouts, and purge of the input.
 #include "platform/NetworkDevice.h"
 
 #include <cstdio>
@@ -117,7 +117,7 @@ bool NetworkDevice::configure(const SerialTimeouts& timeouts, const std::string&
     return true;
 }
 
-void NetworkDevice::purge() {
+void NetworkDevice::purgeInput() {
     // What has arrived so far is dropped, as a serial driver drops its input queue.
     do {
         m_rxHead = m_rxTail = 0;

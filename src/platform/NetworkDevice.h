@@ -36,7 +36,7 @@ public:
     bool isOpen() const;
 
     // The SerialDevice calls of the same names.
-    void purge();
+    void purgeInput();
     SerialDevice::CommWait startCommWait();
     SerialResult inputWaiting(std::size_t& count);
     SerialResult readByte(std::uint8_t& byte);

@@ -1,6 +1,6 @@
-// SerialDevice: one open serial port with exactly the calls the port thread makes - purge,
-// a wait for received characters together with three events, one-byte reads and whole-frame
-// writes - and the OS's own text for the last failure.
+// SerialDevice: one open serial port with exactly the calls the port thread makes - input
+// purge, a wait for received characters together with three events, one-byte reads and
+// whole-frame writes - and the OS's own text for the last failure.
 #pragma once
 
 #include "platform/ManualResetEvent.h"
@@ -56,8 +56,10 @@ public:
     void close();
     bool isOpen() const;
 
-    // Aborts pending transfers and discards both the input and the output queue.
-    void purge();
+    // Discards the input queue: replies that arrived for an earlier frame. Written bytes are
+    // left to go out: a frame once written counts as sent, and throwing away the part the
+    // device has not taken yet would lose it without a trace.
+    void purgeInput();
 
     enum class CommWait { Pending, Complete, Failed };
     // Arms the comm-event wait. Complete: an event is already there (look at

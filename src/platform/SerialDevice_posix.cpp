@@ -196,10 +196,10 @@ bool SerialDevice::isOpen() const {
     return m_native->net || m_native->fd >= 0;
 }
 
-void SerialDevice::purge() {
+void SerialDevice::purgeInput() {
     if (m_native->net)
-        return m_native->net->purge();
-    if (m_native->fd >= 0 && ::tcflush(m_native->fd, TCIOFLUSH) < 0 && isHangup(errno))
+        return m_native->net->purgeInput();
+    if (m_native->fd >= 0 && ::tcflush(m_native->fd, TCIFLUSH) < 0 && isHangup(errno))
         m_native->gone = true;
 }
 

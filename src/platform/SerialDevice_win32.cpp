@@ -146,11 +146,11 @@ bool SerialDevice::isOpen() const {
     return m_native->net || m_native->comm != INVALID_HANDLE_VALUE;
 }
 
-void SerialDevice::purge() {
+void SerialDevice::purgeInput() {
     if (m_native->net)
-        return m_native->net->purge();
+        return m_native->net->purgeInput();
     if (isOpen())
-        ::PurgeComm(m_native->comm, PURGE_TXABORT | PURGE_RXABORT | PURGE_TXCLEAR | PURGE_RXCLEAR);
+        ::PurgeComm(m_native->comm, PURGE_RXABORT | PURGE_RXCLEAR);
 }
 
 SerialDevice::CommWait SerialDevice::startCommWait() {

@@ -159,7 +159,7 @@ TEST(NetworkDevice, FramesTravelBothWaysOnRawAndTelnetPorts) {
         // Purge drops what has arrived, as a serial driver drops its input queue.
         send(peer, {0x01, 0x02});
         EXPECT_EQ(device.wait(noEvents(), 2000ms), SerialDevice::kCommEventIndex);
-        device.purge();
+        device.purgeInput();
         std::size_t n = 9;
         EXPECT_EQ(device.inputWaiting(n), SerialResult::Ok);
         EXPECT_EQ(n, 0u);

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include <fcntl.h>
 #include <pty.h>
@@ -109,6 +110,39 @@ TEST_F(SerialDeviceTest, RawEightBitTransfersBothWays) {
     EXPECT_EQ(waiting, 0u);
 }
 
+// The purge before each write drops replies that came for an earlier frame, never a frame
+// already written: here the device is slow to read, so the frame still waits in the line.
+TEST_F(SerialDeviceTest, PurgeDropsOldInputButNoWrittenFrame) {
+    openAndConfigure();
+    const std::vector<std::uint8_t> backlog(8192, 0x00);
+    ASSERT_EQ(device.write(backlog.data(), backlog.size()), SerialResult::Ok);
+    const std::uint8_t frame[] = {0xFF, 0x55, 0x03, 0x06, 0x00, 0x09};
+    ASSERT_EQ(device.write(frame, sizeof frame), SerialResult::Ok);
+    ASSERT_EQ(::write(master, "\xFF\x55\x03\x30\x00\x33", 6), 6); // a late reply
+    ::usleep(5000);
+
+    device.purgeInput();
+    std::size_t waiting = 1;
+    ASSERT_EQ(device.inputWaiting(waiting), SerialResult::Ok);
+    EXPECT_EQ(waiting, 0u) << "the old reply is gone";
+
+    ::fcntl(master, F_SETFL, ::fcntl(master, F_GETFL) | O_NONBLOCK);
+    std::vector<std::uint8_t> received;
+    for (int idle = 0; idle < 20;) {
+        std::uint8_t chunk[4096];
+        const ssize_t n = ::read(master, chunk, sizeof chunk);
+        if (n > 0) {
+            received.insert(received.end(), chunk, chunk + n);
+            idle = 0;
+        } else {
+            ++idle;
+            ::usleep(2000);
+        }
+    }
+    ASSERT_EQ(received.size(), backlog.size() + sizeof frame) << "the device got every byte";
+    EXPECT_EQ(std::memcmp(received.data() + backlog.size(), frame, sizeof frame), 0);
+}
+
 TEST_F(SerialDeviceTest, WaitReportsTheLowestSignalledIndexThenTheTimeout) {
     openAndConfigure();
     ManualResetEvent shutdown, sendNext, write;
@@ -129,7 +163,7 @@ TEST_F(SerialDeviceTest, WaitReportsTheLowestSignalledIndexThenTheTimeout) {
     shutdown.reset();
     sendNext.reset();
     write.reset();
-    device.purge();
+    device.purgeInput();
     const auto start = std::chrono::steady_clock::now();
     EXPECT_EQ(device.wait(events, 100ms), SerialDevice::kWaitTimeout);
     EXPECT_GE(std::chrono::steady_clock::now() - start, 95ms);
