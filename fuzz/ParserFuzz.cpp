@@ -155,7 +155,9 @@ struct World {
                   "a repeat keeps the frame in flight");
             return;
         }
-        if (!ackOfInFlight && rxBefore[mark::SyncMark] != 0) {
+        check(ackOfInFlight || rxBefore[mark::SyncMark] != 0,
+              "only the answer to the frame in flight ends the exchange");
+        if (!ackOfInFlight) {
             static constexpr std::uint8_t kDumpHeader[4] = {0xFF, 0x55, 0x03, 0xCC};
             check(std::memcmp(frame.bytes, kDumpHeader, 4) == 0, "a dump begins FF 55 03 CC");
             const int n = (frame[4] << 8) | frame[5];

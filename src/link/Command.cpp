@@ -44,6 +44,7 @@ void restartHunt(FrameRecord& rx, int count) {
     rx.set16(mark::RxCount, 0);
     rx.set16(mark::RxLength, 0);
     rx[mark::ReplyStarted] = 0;
+    rx[mark::ChecksumCopy] = 0;
 }
 
 // Whether the reply being assembled starts with the first `headerLength` bytes of the
@@ -129,6 +130,12 @@ bool takeByte(std::uint8_t b) {
     return false;
 }
 
+// Whether a completed reply answers the frame in flight: the dump when one is due (the
+// assembler took nothing else), otherwise an acknowledgement of the frame's command.
+bool answersFrameInFlight(const FrameRecord& rx) {
+    return rx[mark::SyncMark] != 0 || (rx[2] == 3 && rx[3] == TxRecord[3]);
+}
+
 // Two password digits share a byte, the first in the low nibble.
 std::uint8_t packDigits(std::uint8_t first, std::uint8_t second) {
     return static_cast<std::uint8_t>(first + 16 * second);
@@ -176,14 +183,23 @@ void CCommand::setKeepAliveSleeper(Sleeper sleeper) {
 int CCommand::parse(int port, const std::uint8_t* bytes, int count) {
     if (port != kParserPort || g_bConnected.load() == 0 || bytes == nullptr)
         return 0;
-    bool complete = false;
-    for (int i = 0; i < count && !complete; ++i)
-        complete = takeByte(bytes[i]);
-    if (!complete)
-        return 0;
-    if (onReply() == 1)
-        clearRecords(kParserPort, 1);
-    return 1;
+    for (int i = 0; i < count; ++i) {
+        if (!takeByte(bytes[i]))
+            continue;
+        if (!answersFrameInFlight(RxRecord)) {
+            // The device answers a frame with the frame's own command byte, so this reply
+            // belongs to another frame: typically the second answer to a frame that went
+            // out twice, come after the next frame was written. Taken as this frame's
+            // answer, it would count the frame as delivered though the device may never
+            // have had it; the frame's own answer, or its reply wait, decides instead.
+            restartHunt(RxRecord, RxRecord.get16(mark::RxCount));
+            continue;
+        }
+        if (onReply() == 1)
+            clearRecords(kParserPort, 1);
+        return 1;
+    }
+    return 0;
 }
 
 int CCommand::onReply() {

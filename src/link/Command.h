@@ -51,7 +51,8 @@ public:
     // port is 1 and a port is open. A reply that would not fit the frame area is dropped
     // and the assembler hunts for the next header.
     int parse(int port, const std::uint8_t* bytes, int count);
-    // Interprets the completed reply: 1 = the exchange is finished, 0 = send the frame again.
+    // Interprets the completed answer to the frame in flight: 1 = the exchange is finished,
+    // 0 = send the frame again.
     int onReply();
     // Writes the dump in RxRecord into the live store, makes sentParams equal to it and
     // tells the main window (and, after a mode load, the System panel). A scene the PC

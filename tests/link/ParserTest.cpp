@@ -44,9 +44,6 @@ TEST_F(ParserTest, AcknowledgementEndsTheExchangeOrAsksForARepeat) {
         {"status 3 repeats", "FF 55 03 30 00 33", "FF 55 03 30 03 36", true},
         {"status 4 accepts", "FF 55 03 30 00 33", "FF 55 03 30 04 37", false},
         {"a wrong checksum is not checked", "FF 55 03 30 00 33", "FF 55 03 30 00 99", false},
-        {"an ack of another command ends the exchange", "FF 55 04 02 05 07 12", "FF 55 03 30 02 35",
-         false},
-        {"a longer reply ends the exchange", "FF 55 03 30 00 33", "FF 55 04 30 02 00 36", false},
     };
     for (const auto& c : cases) {
         resetRecords();
@@ -75,6 +72,39 @@ TEST_F(ParserTest, AcknowledgementEndsTheExchangeOrAsksForARepeat) {
                                     [](std::uint8_t b) { return b == 0; }))
                 << c.name << ": TxRecord cleared from byte 4";
         }
+    }
+}
+
+// A reply that answers another frame - a late second answer to a frame written twice - is no
+// answer to the frame in flight: it stays in flight with its marks until its own answer.
+TEST_F(ParserTest, AReplyToAnotherFrameDoesNotEndTheExchange) {
+    const struct {
+        const char* name;
+        const char* inFlight;
+        const char* stray;
+    } cases[] = {
+        {"an ack of another command", "FF 55 04 02 05 07 12", "FF 55 03 30 00 33"},
+        {"a repeat request for another command", "FF 55 04 02 05 07 12", "FF 55 03 30 02 35"},
+        {"a longer reply", "FF 55 03 30 00 33", "FF 55 04 30 02 00 36"},
+        {"a dump's header while an ack is due", "FF 55 03 30 00 33", "FF 55 03 CC 05 A4"},
+    };
+    for (const auto& c : cases) {
+        resetRecords();
+        frameInFlight(c.inFlight);
+        TxRecord[mark::UploadMark] = 1;
+        RxRecord[mark::AwaitingReply] = 1;
+        RxRecord[mark::RetryCount] = 2;
+        EXPECT_EQ(feed(hex(c.stray)), -1) << c.name;
+        EXPECT_EQ(TxRecord[mark::UploadMark], 1) << c.name << ": the frame keeps its marks";
+        EXPECT_EQ(RxRecord[mark::AwaitingReply], 1) << c.name;
+        EXPECT_EQ(RxRecord[mark::RetryCount], 2) << c.name;
+        EXPECT_TRUE(frameAreaZero()) << c.name << ": hunting again";
+
+        const Bytes inFlight = hex(c.inFlight);
+        const std::uint8_t code = inFlight[3];
+        const Bytes ack = {0xFF, 0x55, 0x03, code, 0x00, static_cast<std::uint8_t>(3 + code)};
+        EXPECT_EQ(feed(ack), 5) << c.name << ": the frame's own answer still ends it";
+        EXPECT_EQ(TxRecord[mark::UploadMark], 0) << c.name;
     }
 }
 
