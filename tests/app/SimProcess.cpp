@@ -56,8 +56,15 @@ SimProcess::SimProcess(const std::string& name, const std::vector<std::string>& 
 SimProcess::~SimProcess() {
     if (m_pid > 0) {
         kill(m_pid, SIGTERM);
+        // A simulator that hangs on its way out (a sanitizer's exit check) is killed after
+        // a while rather than waited for for ever.
         int status = 0;
-        waitpid(m_pid, &status, 0);
+        for (int i = 0; i < 500 && waitpid(m_pid, &status, WNOHANG) == 0; ++i)
+            std::this_thread::sleep_for(10ms);
+        if (waitpid(m_pid, &status, WNOHANG) == 0) {
+            kill(m_pid, SIGKILL);
+            waitpid(m_pid, &status, 0);
+        }
     }
     if (dumpLogOnExit && dumpLogOnExit()) {
         std::ifstream in(m_log);

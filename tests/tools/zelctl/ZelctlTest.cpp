@@ -76,7 +76,9 @@ protected:
 
     // Starts zel-sim with the extra arguments and waits for its ready line.
     void startSim(const std::string& extra = "") {
-        const std::string cmd = "timeout 120 " + shq(ZELSIM_PATH) + " --link " + shq(port) +
+        // -k: a simulator that hangs on its way out (a sanitizer's exit check) is killed
+        // rather than left to spin through the rest of the run.
+        const std::string cmd = "timeout -k 5 120 " + shq(ZELSIM_PATH) + " --link " + shq(port) +
                                 " --log " + shq((dir / "sim.log").string()) + " --dump-state " +
                                 shq((dir / "sim.state").string()) + " " + extra + " >" +
                                 shq((dir / "sim.out").string()) + " 2>&1 & echo $! >" +
