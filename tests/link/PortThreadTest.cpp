@@ -281,6 +281,38 @@ TEST_F(PortThreadTest, StalledReplyIsLeftToTheReplyWaitWhichWritesTheSameFrame) 
     EXPECT_FALSE(waitFor(WM_LINK_FAILED, 0ms));
 }
 
+// A frame written twice may be answered twice. When the second answer comes only after the
+// next frame went out, it is no answer to that frame: an edit the device never got would
+// count as delivered.
+TEST_F(PortThreadTest, ASecondAnswerToAnEarlierFrameIsNotTakenForTheNextFrame) {
+    const Bytes edit = hex("FF 55 04 02 00 21 27");
+    {
+        std::lock_guard frames(g_frameLock);
+        liveParams.keyLockOff = sentParams.keyLockOff = 1;
+        command.queueCommand(cmd::KeyLockOff, 0);
+        sentParams.byteParam[0] = 0x20;
+        liveParams.byteParam[0] = 0x21;
+    }
+    startLink([](const Bytes& frame, int index) {
+        switch (index) {
+        case 0:
+            return Bytes{}; // answered late: the frame goes out again
+        case 1:
+        case 2:
+            return ack(cmd::KeyLockOff, 0); // both copies answered; the edit itself is lost
+        default:
+            return ack(frame[3], 0);
+        }
+    });
+    ASSERT_TRUE(peer.waitForFrames(5, 6s));
+    const auto arrivals = peer.arrivals();
+    EXPECT_EQ(toHex(arrivals[1].frame), toHex(arrivals[0].frame));
+    EXPECT_EQ(toHex(arrivals[2].frame), toHex(edit));
+    EXPECT_EQ(toHex(arrivals[3].frame), toHex(edit)) << "the edit is written again";
+    EXPECT_EQ(toHex(arrivals[4].frame), toHex(kKeepAlive));
+    EXPECT_FALSE(waitFor(WM_LINK_FAILED, 0ms));
+}
+
 TEST_F(PortThreadTest, SynchronisationResentAfterATimeoutStillLoadsTheDump) {
     DeviceParams device;
     fillDefaults(device);
