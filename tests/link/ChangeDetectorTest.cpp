@@ -227,6 +227,24 @@ TEST_F(ChangeDetectorTest, SceneWaitsUntilEverythingElseIsInStep) {
     EXPECT_EQ(toHex(frameOf(TxRecord)), "FF 55 03 3A 00 3D");
 }
 
+// An upload carries the live value of every field but the master levels. A field edited
+// during the upload back to what was sent before it must still go out: the device now holds
+// the uploaded value.
+TEST_F(ChangeDetectorTest, AnUploadCountsAsSentWhatItCarries) {
+    liveParams.fbeMode[1] = sentParams.fbeMode[1] = 3;
+    liveParams.fbeMode[1] = 1;          // pending when the upload is queued
+    setMasterVolume(liveParams, 2, 40); // no upload sends it
+    liveParams.scene = 2;
+    command.queueUploadAll();
+    const std::vector<FrameRecord> upload = drainQueue();
+    ASSERT_EQ(upload.size(), kUploadFrameCount);
+
+    liveParams.fbeMode[1] = 3; // edited back during the upload
+    EXPECT_EQ(runUntilIdle(),
+              (std::vector<std::string>{"FF 55 04 01 02 28 2F", "FF 55 04 01 02 28 2F",
+                                        "FF 55 04 06 01 03 0E"}));
+}
+
 // To send a banked field the detector borrows the device's other bank; a link lost before
 // the scene goes back leaves the device, and the dump after the reconnect, in that bank.
 // The operator's scene must survive that dump and go out again. A scene the device reports
