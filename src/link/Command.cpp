@@ -156,9 +156,17 @@ std::unique_ptr<CSendData> shortFrame(std::uint8_t command, std::uint8_t value) 
     return shortFrame(command, &value, 1);
 }
 
+// A queued frame of an element's live value. From here on that value counts as sent: a
+// field left with an older sentParams value (a music-only mode load keeps them for the
+// fields it does not apply) would be taken for sent if it were edited back to that value
+// while the frame waits, though the device gets what the frame carries.
 std::unique_ptr<CSendData> paramFrame(ParamGroup group, int element) {
     auto frame = std::make_unique<CSendData>();
     buildParamFrame(frame->record(), liveParams, group, element);
+    const ParamGroupInfo& g = paramGroupInfo(group);
+    const std::size_t at = g.offset + static_cast<std::size_t>(element) * g.stride;
+    std::memcpy(reinterpret_cast<std::uint8_t*>(&sentParams) + at,
+                reinterpret_cast<const std::uint8_t*>(&liveParams) + at, g.size);
     return frame;
 }
 
@@ -372,19 +380,9 @@ void CCommand::queueCommand(int code, int arg) {
 void CCommand::queueUploadAll() {
     const std::size_t first = m_queue.size();
     m_queue.reserve(first + kUploadFrameCount);
-    // Every frame carries the live value, so that value counts as sent from here on: a
-    // field left with an older sentParams value (a music-only load keeps them for the other
-    // fields) would be taken for sent if it were edited back to that value during the
-    // upload, while the device holds what the upload carried.
-    auto* sent = reinterpret_cast<std::uint8_t*>(&sentParams);
-    const auto* live = reinterpret_cast<const std::uint8_t*>(&liveParams);
-    auto queueGroup = [this, sent, live](ParamGroup group) {
-        const ParamGroupInfo& g = paramGroupInfo(group);
-        for (int k = 0; k < g.count; ++k) {
+    auto queueGroup = [this](ParamGroup group) {
+        for (int k = 0; k < paramGroupInfo(group).count; ++k)
             enqueue(paramFrame(group, k));
-            const std::size_t at = g.offset + static_cast<std::size_t>(k) * g.stride;
-            std::memcpy(sent + at, live + at, g.size);
-        }
     };
     // The device applies scene-dependent frames to the bank of the last scene frame, so
     // each bank's values follow a switch to that bank.
@@ -412,7 +410,6 @@ void CCommand::queueUploadAll() {
 
     // Back to the live scene; its reply ends the upload.
     auto last = paramFrame(ParamGroup::Scene, 0);
-    sentParams.scene = liveParams.scene;
     last->record()[mark::OnlineMark] = 1;
     last->record()[mark::NotifySystemPanel] = 1;
     enqueue(std::move(last));

@@ -66,10 +66,8 @@ std::string logTail(const SimProcess& sim, std::size_t n) {
     const std::vector<SimLogLine> log = sim.log();
     std::ostringstream out;
     for (std::size_t i = log.size() > n ? log.size() - n : 0; i < log.size(); ++i) {
-        out << '#' << log[i].frame << ' ' << log[i].tag;
-        for (std::uint8_t b : log[i].bytes)
-            out << ' ' << std::hex << int(b) << std::dec;
-        out << (log[i].note.empty() ? "" : " (" + log[i].note + ")") << '\n';
+        out << '#' << log[i].frame << ' ' << log[i].tag << ' ' << hex(log[i].bytes)
+            << (log[i].note.empty() ? "" : " (" + log[i].note + ")") << '\n';
     }
     return out.str();
 }
@@ -158,7 +156,7 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
 
     // Bytes the PC changed since the link was last idle: only these may be lost with a link.
     std::vector<bool> touched(sizeof meant, false);
-    // Every change of a store byte and every idle point, to explain a failure.
+    // Every change of a store byte and the last idle point, to explain a failure.
     struct Change {
         Clock::time_point at;
         const char* what;
@@ -180,17 +178,16 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
                 << " -> " << mine[i]->to << '\n';
         out << "the simulator's frames of its field, and the unplugs:\n";
         const Field* f = fieldAtOffset(at);
+        const std::vector<SimLogLine> log = device.log();
         std::vector<std::string> lines;
-        for (const SimLogLine& l : device.log()) {
+        for (const SimLogLine& l : log) {
             const bool ofField = f && l.tag == "RX" && l.bytes.size() > 4 &&
                                  l.bytes[3] == f->command &&
                                  (f->deviceIndex < 0 || l.bytes[4] == f->deviceIndex);
             if (!ofField && l.tag != "PLUG" && l.tag != "UNPLUG")
                 continue;
             std::ostringstream line;
-            line << "  " << ms(l.at) << " ms #" << l.frame << ' ' << l.tag;
-            for (std::uint8_t b : l.bytes)
-                line << ' ' << std::hex << int(b) << std::dec;
+            line << "  " << ms(l.at) << " ms #" << l.frame << ' ' << l.tag << ' ' << hex(l.bytes);
             lines.push_back(line.str());
         }
         for (std::size_t i = lines.size() > 16 ? lines.size() - 16 : 0; i < lines.size(); ++i)
@@ -201,11 +198,9 @@ TEST_F(Soak, FaultInjectedLinkLosesNoEdit) {
                 return static_cast<long long>(elapsedMs(started, t) * 1000);
             };
             std::multimap<long long, std::string> byTime;
-            for (const SimLogLine& l : device.log()) {
+            for (const SimLogLine& l : log) {
                 std::ostringstream line;
-                line << "sim #" << l.frame << ' ' << l.tag;
-                for (std::uint8_t b : l.bytes)
-                    line << ' ' << std::hex << int(b) << std::dec;
+                line << "sim #" << l.frame << ' ' << l.tag << ' ' << hex(l.bytes);
                 if (!l.note.empty())
                     line << " (" << l.note << ')';
                 byTime.emplace(us(l.at), line.str());
